@@ -1,0 +1,22 @@
+// The image-processing working buffers: page-sized 8-bit copies of the current layer.
+#pragma once
+
+#include <cstdint>
+
+namespace rvl {
+
+struct IplState {
+  uint8_t* iplSrcBuffer32;  // RGBA32, pageWidth * 4 bytes per row
+  uint8_t* iplDstBuffer32;
+  uint8_t* iplSrcBuffer24;  // RGB24, pageWidth * 3 bytes per row
+  uint8_t* iplDstBuffer24;
+};
+
+extern IplState ipl;
+
+// Releases the four working buffers.
+void releaseIplBuffers();
+
+void resetIplState();
+
+}  // namespace rvl

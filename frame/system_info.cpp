@@ -1,0 +1,71 @@
+// Exports that report on the system: colours, metrics, memory, composition, directory.
+#include <cstring>
+
+#include "frame/frame.h"
+#include "platform/directories.h"
+#include "platform/memory_status.h"
+#include "platform/system_library.h"
+#include "platform/system_metrics.h"
+#include "ravelin.h"
+
+namespace {
+
+using rvl::platform::MemoryStatus;
+
+MemoryStatus memoryStatus() {
+  MemoryStatus status{};
+  status.length = sizeof(MemoryStatus);
+  if (!rvl::platform::queryMemoryStatus(status)) status = MemoryStatus{};
+  return status;
+}
+
+uint64_t megabytes(uint64_t bytes) { return bytes >> 20; }
+
+char dirInfo[261];
+
+}  // namespace
+
+extern "C" int32_t RVL_GetWindowBackgroundColor(void) {
+  return static_cast<int32_t>(rvl::platform::systemColour(rvl::platform::SystemColour::ButtonFace));
+}
+extern "C" int32_t RVL_GetWindowTextColor(void) {
+  return static_cast<int32_t>(rvl::platform::systemColour(rvl::platform::SystemColour::ButtonText));
+}
+extern "C" int32_t RVL_GetWindowCaptionSize(void) {
+  return rvl::platform::systemMetric(rvl::platform::SystemMetric::CaptionHeight);
+}
+extern "C" int32_t RVL_GetWindowSmallCaptionSize(void) {
+  return rvl::platform::systemMetric(rvl::platform::SystemMetric::SmallCaptionHeight);
+}
+extern "C" int32_t RVL_GetWindowFixedFrameSize(void) {
+  return rvl::platform::systemMetric(rvl::platform::SystemMetric::DialogFrameHeight);
+}
+
+extern "C" uint64_t RVL_GetTotalPhyMemory(void) { return megabytes(memoryStatus().totalPhys); }
+extern "C" uint64_t RVL_GetAvailPhyMemory(void) { return megabytes(memoryStatus().availPhys); }
+extern "C" uint64_t RVL_GetTotalPgMemory(void) { return megabytes(memoryStatus().totalPageFile); }
+extern "C" uint64_t RVL_GetAvailPgMemory(void) { return megabytes(memoryStatus().availPageFile); }
+extern "C" uint64_t RVL_GetTotalVirMemory(void) { return megabytes(memoryStatus().totalVirtual); }
+extern "C" uint64_t RVL_GetAvailVirMemory(void) { return megabytes(memoryStatus().availVirtual); }
+
+extern "C" int32_t RVL_IsCompositionEnabled(void) {
+  using namespace rvl::platform;
+  LibraryHandle library = loadSystemLibrary("dwmapi.dll");
+  if (!library) return 0;
+  int32_t result = 0;
+  if (auto query = reinterpret_cast<CompositionQuery>(
+          findLibraryEntry(library, "DwmIsCompositionEnabled"))) {
+    int32_t enabled = 0;
+    int32_t status = query(&enabled);
+    result = (status >= 0 && enabled != 0) ? 1 : 0;
+  }
+  releaseSystemLibrary(library);
+  return result;
+}
+
+extern "C" const char* RVL_GetDirInfo(void) {
+  const char* dir = rvl::platform::systemDirectory();
+  std::strncpy(dirInfo, dir, sizeof dirInfo - 1);
+  dirInfo[sizeof dirInfo - 1] = 0;
+  return dirInfo;
+}
