@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config binutils
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
+  zlib1g-dev libopencv-core-dev libopencv-imgproc-dev
 )
 
 missing=()
