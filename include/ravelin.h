@@ -114,6 +114,108 @@ RVL_API int32_t RVL_GetLayerNum(void);
 /* Empties the undo store and sets its number of levels (0 to 500); returns the stored value. */
 RVL_API int32_t RVL_SetUndoLevels(int32_t levels);
 
+/* ---- Pixel exchange ------------------------------------------------------------------
+ * Layers hold RGBA64; host buffers are RGBA32 (red, green, blue, alpha bytes), RGB24,
+ * BGR24, RGBA64 or G16 (mask rows), each with its row pitch in bytes. 8 bits become
+ * 16 as value * 256; 16 bits become 8 as the high byte. Operations on a whole layer walk
+ * the page size; a layer of another size (not yet recreated after RVL_NewSize) is walked
+ * only where it and the page overlap. An apply flag lets the mask and the paper texture
+ * blend the picture over the layer. */
+
+/* Writes an RGBA32 picture into slot index at (x, y), clipped to the slot. */
+RVL_API void RVL_LoadRGBA32Layer(const uint8_t* source, int32_t pitch, int32_t index, int32_t x,
+                                 int32_t y, int32_t width, int32_t height, int32_t apply);
+/* RVL_LoadRGBA32Layer into the whole current layer. */
+RVL_API void RVL_LoadRGBA32(const uint8_t* source, int32_t pitch, int32_t apply);
+/* RVL_LoadRGBA32Layer with the apply flag set. */
+RVL_API void RVL_LoadRGBA32Into(const uint8_t* source, int32_t pitch, int32_t index, int32_t x,
+                                int32_t y, int32_t width, int32_t height);
+/* Loads a whole layer from zlib data made by RVL_GetRGBA32LayerCompressed; data that does
+ * not inflate to exactly the layer leaves it unchanged. */
+RVL_API void RVL_LoadRGBA32LayerCompressed(const void* data, int32_t ignored, int32_t length,
+                                           int32_t index);
+/* Writes red, green and blue of the current layer (alpha kept). */
+RVL_API void RVL_LoadRGB24(const uint8_t* source, int32_t pitch, int32_t apply);
+/* Writes the current layer's alpha from the source's red bytes (transparent pixels kept). */
+RVL_API void RVL_LoadRGB24ToAlpha(const uint8_t* source, int32_t pitch, int32_t apply);
+/* Writes the current layer from BGR24, opaque. */
+RVL_API void RVL_Load(const uint8_t* source, int32_t pitch, int32_t width, int32_t height);
+/* Copies RGBA64 pixels into the slot unchanged; returns pageHeight, 0 for an empty slot. */
+RVL_API int32_t RVL_SetRGBA64Layer(const uint16_t* source, int32_t pitch, int32_t index);
+/* Raw layer data in and out (pageWidth * pageHeight * 8 bytes). */
+RVL_API void RVL_SetLayerData(const void* source, int32_t index);
+RVL_API void RVL_CopyLayerData(int32_t from, int32_t to);
+RVL_API void RVL_GetLayerData(void* destination, int32_t index);
+
+/* Reads a slot or the current layer out; returns pageHeight, 0 for an empty slot. */
+RVL_API int32_t RVL_GetRGBA32Layer(uint8_t* destination, int32_t pitch, int32_t index);
+RVL_API int32_t RVL_GetRGBA32(uint8_t* destination, int32_t pitch);
+RVL_API int32_t RVL_GetRGB24Layer(uint8_t* destination, int32_t pitch, int32_t index);
+RVL_API int32_t RVL_GetRGB24(uint8_t* destination, int32_t pitch);
+/* A grey RGB24 picture of the current layer's alpha. */
+RVL_API void RVL_GetRGB24FromAlpha(uint8_t* destination, int32_t pitch);
+/* Copies a rectangle of the slot unchanged; only the part inside the slot is written. */
+RVL_API void RVL_GetRGBA64LayerRect(uint16_t* destination, int32_t pitch, int32_t index, int32_t x,
+                                    int32_t y, int32_t width, int32_t height);
+RVL_API void RVL_GetRGBA64Layer(uint16_t* destination, int32_t pitch, int32_t index);
+/* Reduces the rectangle at (x, y) of an RGBA64 buffer whose rows are sourceWidth pixels
+ * into packed RGBA32 / RGB24. */
+RVL_API void RVL_RGBA64RectToRGBA32(const uint16_t* source, int32_t x, int32_t y, int32_t width,
+                                    int32_t height, int32_t sourceWidth, int32_t ignored,
+                                    uint8_t* destination);
+RVL_API void RVL_RGBA64RectToRGBA24(const uint16_t* source, int32_t x, int32_t y, int32_t width,
+                                    int32_t height, int32_t sourceWidth, int32_t ignored,
+                                    uint8_t* destination);
+/* Reduces height rows of width RGBA64 pixels starting at source (x and y are not used). */
+RVL_API void RVL_GetRGBA32FromRGBA64Rect(uint8_t* destination, int32_t destinationPitch,
+                                         const uint16_t* source, int32_t sourcePitch, int32_t x,
+                                         int32_t y, int32_t width, int32_t height);
+RVL_API void RVL_GetRGBA32FromRGBA64(uint8_t* destination, int32_t destinationPitch, int32_t width,
+                                     int32_t height, const uint16_t* source, int32_t sourcePitch);
+RVL_API void RVL_GetRGB24FromRGBA64Rect(uint8_t* destination, int32_t destinationPitch,
+                                        const uint16_t* source, int32_t sourcePitch, int32_t x,
+                                        int32_t y, int32_t width, int32_t height);
+RVL_API void RVL_GetRGB24FromRGBA64(uint8_t* destination, int32_t destinationPitch,
+                                    const uint16_t* source, int32_t sourcePitch);
+/* Deflates the slot as packed RGBA32 into output. capacity: the bytes output can hold;
+ * level: zlib compression level 0 (none) to 9 (smallest), any other value the default.
+ * Returns the compressed length, 0 for an empty slot or when the output is too small. */
+RVL_API int32_t RVL_GetRGBA32LayerCompressed(void* output, int32_t ignored, int32_t capacity,
+                                             int32_t index, int32_t level);
+/* Bounding box of the pixels with non-zero alpha (left > right when there are none). */
+RVL_API void RVL_FindDataExtentsLayer(int32_t index, int32_t* left, int32_t* top, int32_t* right,
+                                      int32_t* bottom);
+
+/* ---- Run-length lines ----------------------------------------------------------------
+ * RGBA32 runs: 5-byte records (count 1 to 255, red, green, blue, alpha high bytes).
+ * G8 runs: 2-byte records (count, value high byte). The line length is not stored. */
+RVL_API int32_t RVL_RLECompressRGBA64ToRGBA32(const uint16_t* source, uint8_t* destination,
+                                              int32_t count);
+RVL_API void RVL_RLEUncompressRGBA32ToRGBA64(const uint8_t* runs, uint16_t* destination,
+                                             int32_t count);
+RVL_API int32_t RVL_RLECompressG16ToG8(const uint16_t* source, uint8_t* destination, int32_t count);
+RVL_API void RVL_RLEUncompressG8ToG16(const uint8_t* runs, uint16_t* destination, int32_t count);
+RVL_API int32_t RVL_GetRGBA32LayerLineRLE(uint8_t* destination, int32_t index, int32_t row);
+RVL_API void RVL_PutRGBA32LayerLineRLE(const uint8_t* runs, int32_t index, int32_t row);
+RVL_API int32_t RVL_GetMaskLineRLE(uint8_t* destination, int32_t row);
+RVL_API void RVL_PutMaskLineRLE(const uint8_t* runs, int32_t row);
+
+/* ---- Clears --------------------------------------------------------------------------- */
+
+/* The current layer becomes one colour (8-bit values). */
+RVL_API void RVL_Clear(int32_t red, int32_t green, int32_t blue, int32_t alpha);
+/* Fill pageWidth * pageHeight pixels of a host buffer (16-bit / 8-bit values). */
+RVL_API void RVL_ClearRGBA64(uint16_t* destination, int32_t pitch, int32_t red, int32_t green,
+                             int32_t blue, int32_t alpha);
+RVL_API void RVL_ClearRGBA32(uint8_t* destination, int32_t pitch, int32_t red, int32_t green,
+                             int32_t blue, int32_t alpha);
+/* Fills a packed width * height RGBA32 buffer. */
+RVL_API void RVL_ClearRGBA32Buf(uint8_t* destination, int32_t width, int32_t height, int32_t red,
+                                int32_t green, int32_t blue, int32_t alpha);
+/* Clears the current layer through the mask / through mask, texture and lock. */
+RVL_API void RVL_ClearMasked(int32_t red, int32_t green, int32_t blue, int32_t alpha);
+RVL_API void RVL_ClearMaskedAlpha(int32_t red, int32_t green, int32_t blue, int32_t alpha);
+
 #ifdef __cplusplus
 }
 #endif
