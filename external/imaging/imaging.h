@@ -16,3 +16,6 @@
 #pragma once
 
 #include "external/imaging/compression.h"
+#include "external/imaging/conversion.h"
+#include "external/imaging/geometry.h"
+#include "external/imaging/library.h"
