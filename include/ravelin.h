@@ -111,8 +111,36 @@ RVL_API void RVL_SwapLayers(int32_t a, int32_t b);
 RVL_API int32_t RVL_GetLayerCount(void);
 /* The index of the current layer. */
 RVL_API int32_t RVL_GetLayerNum(void);
+/* ---- Undo ------------------------------------------------------------------------------
+ * The back buffer holds the current layer and the mask as they were before the change in
+ * progress; each saved step keeps one rectangle, within a number of levels and a memory
+ * budget. */
+
 /* Empties the undo store and sets its number of levels (0 to 500); returns the stored value. */
 RVL_API int32_t RVL_SetUndoLevels(int32_t levels);
+/* Records the changed rectangle of the current layer and / or the mask (flags in the low
+ * byte); the back buffer then takes the new content. */
+RVL_API void RVL_SaveUndoBuffer(int32_t saveLayer, int32_t saveMask);
+/* Copies the layer and the mask whole into the back buffer. */
+RVL_API void RVL_SaveUndoBackBuffer(int32_t layerIndex);
+RVL_API void RVL_Undo(void);
+RVL_API void RVL_Redo(void);
+RVL_API int32_t RVL_CanUndo(void);
+RVL_API int32_t RVL_CanRedo(void);
+/* Steps undone so far (that can be redone). */
+RVL_API int32_t RVL_GetRedoCount(void);
+/* Saved steps held, undone ones included. */
+RVL_API int32_t RVL_GetUndoCount(void);
+RVL_API void RVL_ClearUndo(void);
+/* Releases the oldest steps until at least that many kilobytes were released. */
+RVL_API void RVL_ReduceUndo(int32_t kilobytes);
+/* 0: the budget follows free memory; otherwise a fixed budget in megabytes. */
+RVL_API void RVL_SetUndoMB(int32_t megabytes);
+RVL_API void RVL_PauseUndo(void);
+RVL_API void RVL_ResumeUndo(void);
+/* The budget and the memory in use, in megabytes. */
+RVL_API int32_t RVL_GetTotalUndoMemory(void);
+RVL_API int32_t RVL_GetCurrentUndoMemory(void);
 
 /* ---- Pixel exchange ------------------------------------------------------------------
  * Layers hold RGBA64; host buffers are RGBA32 (red, green, blue, alpha bytes), RGB24,

@@ -42,6 +42,8 @@ void saveUndoBackBuffer(int32_t layerIndex);
 // Empties the store: every record released, redo gone, store resumed, back buffer
 // refreshed from the current layer, budget updated.
 void clearUndo();
+// Releases a record's buffers, uncounting each, and clears its fields.
+void releaseUndoRecord(UndoRecord& record);
 // Releases every record's buffers (records 1 to 500) and clears their fields.
 void releaseUndoRecords();
 // Discards the redo records (those undone since the last save).
@@ -52,6 +54,13 @@ int32_t reduceUndo(int32_t kilobytes);
 void updateUndoBudget();
 // Clears the store and sets its number of levels (0 to 500); returns the stored value.
 int32_t setUndoLevels(int32_t levels);
+
+// 0: the budget follows free memory; otherwise a fixed budget of that many megabytes.
+void setUndoMB(int32_t megabytes);
+// Records the changed rectangle (dirtyRect) of the current layer and / or the mask.
+void saveUndoBuffer(bool saveLayer, bool saveMask);
+void undoStep();
+void redoStep();
 
 void resetUndoState();
 

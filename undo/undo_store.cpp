@@ -6,6 +6,7 @@
 #include "frame/guard.h"
 #include "page/page.h"
 #include "platform/memory_status.h"
+#include "ravelin.h"
 #include "undo/undo.h"
 
 namespace rvl {
@@ -23,8 +24,9 @@ void uncount(int32_t kb) { undo.undoUsedKB = std::max(0, undo.undoUsedKB - kb); 
 int64_t recordWidth(const UndoRecord& r) { return int64_t(r.right) - r.left + 1; }
 int64_t recordHeight(const UndoRecord& r) { return int64_t(r.bottom) - r.top + 1; }
 
-// Releases both buffers of a record, uncounting each, and clears its fields.
-void releaseRecord(UndoRecord& r) {
+}  // namespace
+
+void releaseUndoRecord(UndoRecord& r) {
   int64_t w = recordWidth(r), h = recordHeight(r);
   if (r.pixels) uncount(kilobytes(w, h, 8));
   if (r.mask) uncount(kilobytes(w, h, 2));
@@ -32,8 +34,6 @@ void releaseRecord(UndoRecord& r) {
   release(r.mask);
   r = UndoRecord{};
 }
-
-}  // namespace
 
 int32_t backBufferKB() { return kilobytes(page.pageWidth, page.pageHeight, 10); }
 
@@ -71,7 +71,7 @@ void saveUndoBackBuffer(int32_t layerIndex) {
 }
 
 void releaseUndoRecords() {
-  for (int n = 1; n <= kMaxUndoLevels; ++n) releaseRecord(undo.undoRecord[n]);
+  for (int n = 1; n <= kMaxUndoLevels; ++n) releaseUndoRecord(undo.undoRecord[n]);
 }
 
 void clearUndo() {
@@ -90,7 +90,7 @@ void removeAbandonedUndo() {
   guarded("RemoveAdandonedUndo Excpt", [] {
     const int32_t position = std::clamp(undo.undoPosition, 0, kMaxUndoLevels);
     if (position == 0) return;
-    for (int n = 1; n <= position; ++n) releaseRecord(undo.undoRecord[n]);
+    for (int n = 1; n <= position; ++n) releaseUndoRecord(undo.undoRecord[n]);
     const int32_t levels = std::clamp(undo.undoLevels, 0, kMaxUndoLevels);
     int to = 1;
     for (int from = position + 1; from <= levels; ++from, ++to) {
@@ -137,9 +137,34 @@ int32_t setUndoLevels(int32_t levels) {
   return undo.undoLevels;
 }
 
+void setUndoMB(int32_t megabytes) {
+  if (megabytes == 0) {
+    undo.undoAutoBudget = 1;
+    updateUndoBudget();
+    return;
+  }
+  undo.undoAutoBudget = 0;
+  undo.undoBudgetKB = int32_t(std::clamp<int64_t>(int64_t(megabytes) * 1024, 0, INT32_MAX));
+}
+
 void resetUndoState() {
   releaseUndoRecords();
   undo = UndoState{};
 }
 
 }  // namespace rvl
+
+using namespace rvl;
+
+extern "C" void RVL_ClearUndo(void) { clearUndo(); }
+extern "C" void RVL_ReduceUndo(int32_t kilobytes) { reduceUndo(kilobytes); }
+extern "C" void RVL_SetUndoMB(int32_t megabytes) { setUndoMB(megabytes); }
+extern "C" void RVL_PauseUndo(void) { undo.undoPaused = 1; }
+extern "C" void RVL_ResumeUndo(void) { undo.undoPaused = 0; }
+
+extern "C" int32_t RVL_GetTotalUndoMemory(void) {
+  updateUndoBudget();
+  return undo.undoBudgetKB / 1024;
+}
+
+extern "C" int32_t RVL_GetCurrentUndoMemory(void) { return undo.undoUsedKB / 1024; }
