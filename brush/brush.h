@@ -13,7 +13,62 @@ struct PaintLayer {
   int32_t minX, minY, maxX, maxY;  // max exclusive; empty is (pageWidth, pageHeight, 0, 0)
 };
 
+inline constexpr int kMaxSampleTable = 1000;
+
 struct BrushState {
+  // Brush and tool settings: colours are 16-bit, an 8-bit host value v is (v & 255) * 256.
+  uint16_t brushColour[4];   // R, G, B, A (A always 65535)
+  uint16_t colourBanks[16];  // four reds, four greens, four blues, four alphas
+  float tipOpacity;
+  int32_t gritSize;
+  int32_t gritCellThreshold;
+  int32_t gritPixelThreshold;
+  uint8_t shapeSoftness;
+  int32_t colourVary;
+  int32_t drawingLength;
+  int32_t drawingLengthLeft;
+  int32_t blendStrength;
+  int32_t blendStrengthInverse;
+  int32_t primaryColourStrength;
+  int32_t primaryColourStrengthInverse;
+  uint8_t blendRemix;
+  uint8_t shapeInvert;
+  int32_t shapeBlur;
+  int32_t densityThreshold;
+  int32_t alphaPercent;
+  int32_t alphaScale;
+  int32_t alphaLocked;
+  int32_t colourLocked;
+  int32_t blobLocked;
+  int32_t alphaLevel;
+  int32_t imageBrushMode;
+  int32_t solidBrushMode;
+  int32_t rotateMode;
+  int32_t rotateAngle;
+  float rotateSin;
+  float rotateCos;
+  int32_t mixKind;
+  int32_t mixAmount;
+  int32_t mixAmountInverse;
+  int32_t mixShift;
+  int32_t brushSize;
+  int32_t sampleCount;
+  int32_t sampleTable[kMaxSampleTable];
+  int32_t pixColourVary;
+  RandArray pixColourRandom;
+  int32_t pixLumVary;
+  RandArray pixLumRandom;
+  uint8_t blendOffOnce;
+  uint8_t maskMakerOn;
+  uint8_t eraseModeOn;
+  // The stored but unused bytes and angle copy of a tool.
+  uint8_t toolUnused11;
+  uint8_t toolUnused13;
+  int32_t toolAngle;
+
+  // Grit: the pattern the next dab reads, inside one of the twenty grit buffers.
+  const uint8_t* currentGrit;
+
   PaintLayer paintLayer;
   // The tip-source cache: RGBA32 pixels of the last tip source, after rotation.
   uint8_t* shapeSourceImage;
@@ -25,6 +80,28 @@ struct BrushState {
 
 extern BrushState brush;
 
+// The side of the tip the brush buffers really hold: brushSize, cut to the page's
+// brushBufferSize when the host set a larger size than the buffers allow.
+inline int32_t tipSize() {
+  int32_t s = brush.brushSize < page.brushBufferSize ? brush.brushSize : page.brushBufferSize;
+  return s > 0 ? s : 0;
+}
+
+// Grit patterns: random cells from the random arrays, or squares cut from a grey picture
+// (tiled when it is smaller than the square).
+void buildRandomGrit();
+void fillGritFromGrey(const uint8_t* grey, int32_t width, int32_t height);
+
+// Rebuilds shapeBuffer: an image tip from an effect script or a picture file (original:
+// picture files only and no blur), else the round tip.
+void setBrushShape(const char* name, int32_t angle, bool original);
+void buildRoundTip();
+
+// The paint layer: created page-sized (options set on every call), cleared to transparent
+// black with an empty rectangle, released.
+void createPaintLayer(int32_t percent, const char* name);
+void clearPaintLayer();
+void resetPaintLayerRect();
 // Releases the paint layer's pixels (painting returns to the current layer).
 void releasePaintLayer();
 // Releases the tip-source cache.

@@ -1,5 +1,6 @@
 #include "brush/brush.h"
 #include "effects/ipl.h"
+#include "external/fxscript/fxscript.h"
 #include "frame/frame.h"
 #include "frame/random.h"
 #include "page/page.h"
@@ -12,6 +13,7 @@ void resetEngine() {
   resetUndoState();
   resetBrushState();
   resetIplState();
+  fxscript::resetLibraryState();
   void* instance = frame.moduleInstance;
   platform::WindowHandle window = frame.internalWindow;
   frame = FrameState{};

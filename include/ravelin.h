@@ -244,6 +244,117 @@ RVL_API void RVL_ClearRGBA32Buf(uint8_t* destination, int32_t width, int32_t hei
 RVL_API void RVL_ClearMasked(int32_t red, int32_t green, int32_t blue, int32_t alpha);
 RVL_API void RVL_ClearMaskedAlpha(int32_t red, int32_t green, int32_t blue, int32_t alpha);
 
+/* ---- Brush and tool settings -----------------------------------------------------------
+ * 8-bit colour arguments use their low byte and become value * 256 (white is 65280). */
+RVL_API void RVL_SetColor(int32_t red, int32_t green, int32_t blue);
+RVL_API void RVL_SetColor16(int32_t red, int32_t green, int32_t blue);
+RVL_API void RVL_SetColorBanks(int32_t r0, int32_t g0, int32_t b0, int32_t r1, int32_t g1, int32_t b1,
+                               int32_t r2, int32_t g2, int32_t b2, int32_t r3, int32_t g3, int32_t b3);
+/* Blur of an image tip before scaling, 0 to 100. */
+RVL_API void RVL_SetShapeBlur(int32_t blur);
+/* Blend-buffer weights, 0 to 256. */
+RVL_API void RVL_SetBlendStrength(int32_t strength);
+RVL_API void RVL_SetBlendPrimaryColorStrength(int32_t strength);
+RVL_API void RVL_SetBlendRemix(int32_t flag);
+/* Density 1 to 256 (256 paints everywhere). */
+RVL_API void RVL_SetDensity(int32_t density);
+/* Dab opacity in percent. */
+RVL_API void RVL_SetAlpha(int32_t percent);
+RVL_API void RVL_SetColorVary(int32_t vary);
+RVL_API void RVL_SetAlphaLocked(int32_t flag);
+RVL_API void RVL_SetColorLocked(int32_t flag);
+RVL_API void RVL_SetBlobLocked(int32_t flag);
+RVL_API void RVL_SetAlphaLevel(int32_t level);
+RVL_API void RVL_SetImageBrushMode(int32_t flag);
+RVL_API void RVL_SetSolidBrushMode(int32_t flag);
+/* mode 1 samples the tip through a rotation of degrees. */
+RVL_API void RVL_SetRotateBrushMode(int32_t mode, int32_t degrees);
+/* Paint kind and its amount (0 to 256). */
+RVL_API void RVL_SetMixMode(int32_t kind, int32_t amount);
+/* Tip side in pixels (at most 1000 and the page's brush buffer size). */
+RVL_API void RVL_SetSize(int32_t size);
+/* Dab side in page pixels: the tip sampled at the centres of n cells. */
+RVL_API void RVL_SetScaleSize(int32_t n);
+RVL_API void RVL_SetPixColorVary(int32_t vary);
+RVL_API void RVL_SetPixLumVary(int32_t vary);
+/* One-shot switches for the next dab. */
+RVL_API void RVL_TempDisableBlend(void);
+RVL_API void RVL_SetMaskMakerOn(void);
+RVL_API void RVL_SetEraseModeOn(void);
+RVL_API void RVL_DisplayMask(int32_t flag);
+RVL_API void RVL_EnableMask(int32_t flag);
+/* Counts one dab off the current grit pattern's length. */
+RVL_API void RVL_DecDrawingLength(void);
+RVL_API void RVL_DeleteTexture(void);
+/* Writes the high bytes of 16-bit r, g, b at (x, y) of an RGB24 page-sized buffer. */
+RVL_API void RVL_SetPixelRGB24(uint8_t* buffer, int32_t rowBytes, int32_t x, int32_t y, int32_t red,
+                               int32_t green, int32_t blue);
+/* Installs a tool: settings, grit patterns (random, or from a grain picture or effect
+ * script named by gritSource) and the tip (tipSource, tipAngle). */
+RVL_API void RVL_SetTool(float tipOpacity, int32_t gritSize, int32_t gritCellThreshold,
+                         int32_t gritPixelThreshold, int32_t shapeSoftness, int32_t colourVary,
+                         int32_t drawingLength, int32_t blendStrength, int32_t primaryColourStrength,
+                         int32_t blendRemix, int32_t unused11, int32_t shapeInvert, int32_t unused13,
+                         const char* gritSource, const char* tipSource, int32_t tipAngle);
+/* Rebuilds the tip: an image tip from an effect script or picture file named by name
+ * (rotated by angle degrees), else the round tip. The _ORIGINAL form reads picture files
+ * only and never blurs. */
+RVL_API void RVL_SetBrushShape(const char* name, int32_t angle);
+RVL_API void RVL_SetBrushShape_ORIGINAL(const char* name, int32_t angle);
+
+/* ---- Paint layer and alpha operations --------------------------------------------------
+ * While the paint layer exists, dabs paint into it; at the end of a stroke it is merged
+ * into a layer with its own mode and opacity. */
+RVL_API void RVL_CreatePaintLayer(int32_t opacityPercent, const char* modeName);
+RVL_API void RVL_ClearPaintLayer(void);
+/* All opaque white, then the changed rectangle transparent black. */
+RVL_API void RVL_ClearPaintLayer_old(void);
+RVL_API void RVL_DeletePaintLayer(void);
+/* Softens the paint layer's alpha (alpha of 240 or more, as a byte, stays opaque). */
+RVL_API void RVL_BlurPaintLayerAlpha(void);
+RVL_API void RVL_InvertAlpha(int32_t index);
+/* alpha = 255 - alpha over a page-sized RGBA32 buffer. */
+RVL_API void RVL_InvertAlpha_RGBA32(uint8_t* buffer);
+RVL_API void RVL_SetLayerAlpha(int32_t index, int32_t value);
+/* Folds the slot's opacity into its alpha; the opacity becomes 256. */
+RVL_API void RVL_NormalizeLayerAlpha(int32_t index);
+/* Pixels of the current layer with alpha below 256 become (r, g, b) * 257, alpha 0. */
+RVL_API void RVL_SetColorAlpha(int32_t red, int32_t green, int32_t blue);
+/* Every pixel of a packed width * height RGBA32 buffer gets the colour bytes; alpha kept. */
+RVL_API void RVL_SetColorRGBABuf(uint8_t* buffer, int32_t width, int32_t height, int32_t red,
+                                 int32_t green, int32_t blue);
+/* Colour key over a page-sized RGBA32 buffer: pixels of exactly (r, g, b) get alpha 0. */
+RVL_API void RVL_SetAlphaFromRGBAImageColor(uint8_t* buffer, int32_t red, int32_t green, int32_t blue);
+/* Turns the layer into a blob: an alpha relief from luminance (mode 1 keeps some colour). */
+RVL_API void RVL_CreateBlobFromImage(int32_t index, int32_t mode);
+
+/* ---- Pixel probes ----------------------------------------------------------------------
+ * RGBA packing: red in bits 31-24, green, blue, alpha in bits 7-0. Colour packing: alpha
+ * in bits 31-24, red, green, blue in bits 7-0. Each channel is the high byte. The RGBA
+ * family clamps (x, y) into the picture; the colour family answers 0xFFFFFF outside it.
+ * A buffer argument is a page-sized RGBA64 buffer. */
+RVL_API int32_t RVL_GetRed64(int32_t x, int32_t y);
+RVL_API int32_t RVL_GetGreen64(int32_t x, int32_t y);
+RVL_API int32_t RVL_GetBlue64(int32_t x, int32_t y);
+RVL_API int32_t RVL_GetAlpha64(int32_t x, int32_t y);
+RVL_API int32_t RVL_GetRGBAAt(int32_t x, int32_t y, const uint16_t* buffer);
+RVL_API int32_t RVL_GetRGBAAtSurface(int32_t x, int32_t y);
+RVL_API int32_t RVL_GetRGBAAtUnderLayer(int32_t x, int32_t y);
+RVL_API int32_t RVL_GetRGBAAtLayer(int32_t x, int32_t y, int32_t index);
+RVL_API int32_t RVL_GetRGBAAtTrace(int32_t x, int32_t y);
+RVL_API int32_t RVL_GetColorAt(int32_t x, int32_t y, const uint16_t* buffer);
+RVL_API int32_t RVL_GetColorAtSurface(int32_t x, int32_t y);
+RVL_API int32_t RVL_GetColorAtUnderLayer(int32_t x, int32_t y);
+RVL_API int32_t RVL_GetColorAtLayer(int32_t x, int32_t y, int32_t index);
+RVL_API int32_t RVL_GetColorAtTrace(int32_t x, int32_t y);
+/* The back buffer's colour while an undo step is available, else 0. */
+RVL_API int32_t RVL_GetColorAtHistory(int32_t x, int32_t y);
+/* How much the point is masked out (65535 - mask value); 0 while the mask is disabled. */
+RVL_API int32_t RVL_GetMask64(int32_t x, int32_t y);
+/* The whole mask out of / into a buffer of pageWidth * pageHeight values; returns the bytes. */
+RVL_API int32_t RVL_GetMaskData16(uint16_t* destination);
+RVL_API int32_t RVL_SetMaskData16(const uint16_t* source);
+
 #ifdef __cplusplus
 }
 #endif

@@ -19,3 +19,4 @@
 #include "external/imaging/conversion.h"
 #include "external/imaging/geometry.h"
 #include "external/imaging/library.h"
+#include "external/imaging/effects.h"

@@ -63,4 +63,30 @@ uint32_t resampleWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t sr
   return 0;
 }
 
+uint32_t gaussianBlurWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch, void* dst,
+                                uint32_t dstPitch, uint32_t bytesPerPixel, double sigma) noexcept {
+  const int type = matType(bytesPerPixel);
+  if (type < 0 || !(sigma > 0)) {
+    setLastError(kBadArgument);
+    return 0;
+  }
+  try {
+    const cv::Mat in(static_cast<int>(h), static_cast<int>(w), type, const_cast<void*>(src), srcPitch);
+    cv::Mat out(static_cast<int>(h), static_cast<int>(w), type, dst, dstPitch);
+    cv::GaussianBlur(in, out, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
+    if (out.data != dst) {
+      setLastError(kLibraryFailure);
+      return 0;
+    }
+    return 1;
+  } catch (const cv::Exception& e) {
+    setLastError(e.code == cv::Error::StsNoMem ? kOutOfMemory : kLibraryFailure);
+  } catch (const std::bad_alloc&) {
+    setLastError(kOutOfMemory);
+  } catch (...) {
+    setLastError(kLibraryFailure);
+  }
+  return 0;
+}
+
 }  // namespace rvl::imaging

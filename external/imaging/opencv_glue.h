@@ -14,4 +14,9 @@ uint32_t resampleWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t sr
                             void* dst, uint32_t dw, uint32_t dh, uint32_t dstPitch,
                             uint32_t bytesPerPixel, Resampling how) noexcept;
 
+// Gaussian blur of src into dst (may be the same buffer), sigma in pixels. Non-zero on
+// success.
+uint32_t gaussianBlurWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch, void* dst,
+                                uint32_t dstPitch, uint32_t bytesPerPixel, double sigma) noexcept;
+
 }  // namespace rvl::imaging

@@ -1,0 +1,89 @@
+#include "brush/brush.h"
+#include "support/data_path.h"
+#include "support/layer_fixture.h"
+
+namespace rvl::test {
+namespace {
+
+class ShapeTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    RVL_CreateImage(nullptr, 64, 64, 64, 0);
+    brush.tipOpacity = 1.0f;
+  }
+  static uint16_t tip(int x, int y) { return page.shapeBuffer[y * 64 + x]; }
+  static void round(int size, int softness, bool invert = false, float opacity = 1.0f) {
+    RVL_SetSize(size);
+    brush.shapeSoftness = uint8_t(softness);
+    brush.shapeInvert = invert;
+    brush.tipOpacity = opacity;
+    RVL_SetBrushShape("", 0);
+  }
+};
+
+TEST_F(ShapeTest, RoundTips) {
+  round(1, 0, false, 0.5f);
+  EXPECT_EQ(tip(0, 0), 32767);
+  round(10, 0);
+  EXPECT_EQ(tip(0, 5), 65535);
+  EXPECT_EQ(tip(0, 0), 0);
+  round(20, 255);
+  EXPECT_EQ(tip(10, 10), 65535);
+  EXPECT_EQ(tip(15, 10), 32767);
+  EXPECT_EQ(tip(0, 10), 0);
+  round(10, 0, true);
+  EXPECT_EQ(tip(5, 5), 0);
+  EXPECT_EQ(tip(0, 0), 0);
+  // A smaller tip clears what a larger one left.
+  round(4, 0);
+  EXPECT_EQ(tip(15, 10), 0);
+}
+
+TEST_F(ShapeTest, ImageTipFromAScriptIsCachedByNameAndAngle) {
+  const std::string name = dataPath("fxscripts/tip_soft.fxs");
+  RVL_SetSize(32);
+  brush.drawingLength = 9;
+  RVL_SetBrushShape(name.c_str(), 0);
+  ASSERT_NE(brush.shapeSourceImage, nullptr);
+  EXPECT_EQ(brush.shapeSourceWidth, 128);
+  EXPECT_EQ(brush.drawingLengthLeft, 9);
+  EXPECT_GT(tip(16, 16), 60000) << "white in the middle";
+  EXPECT_LT(tip(0, 0), 2000) << "black in the corner";
+  const uint8_t* cached = brush.shapeSourceImage;
+
+  RVL_SetSize(48);
+  RVL_SetBrushShape(name.c_str(), 0);
+  EXPECT_EQ(brush.shapeSourceImage, cached) << "rescaled from the cache";
+  EXPECT_GT(tip(24, 24), 60000);
+
+  RVL_SetBrushShape(name.c_str(), 45);
+  EXPECT_EQ(brush.shapeSourceAngle, 45);
+  RVL_SetBrushShape("", 0);
+  EXPECT_NE(brush.shapeSourceImage, nullptr) << "a round tip leaves the cache";
+}
+
+TEST_F(ShapeTest, UnreadableSourcesGiveTheRoundTip) {
+  RVL_SetLastError("");
+  RVL_SetSize(10);
+  RVL_SetBrushShape("/no/such/tip.png", 0);
+  EXPECT_EQ(tip(0, 5), 65535);
+  EXPECT_EQ(tip(0, 0), 0);
+  RVL_SetBrushShape_ORIGINAL(dataPath("fxscripts/tip_soft.fxs").c_str(), 0);
+  EXPECT_EQ(tip(0, 0), 0) << "the original form reads no scripts";
+  EXPECT_EQ(brush.shapeSourceImage, nullptr);
+  RVL_SetBrushShape(nullptr, 0);
+  EXPECT_STREQ(RVL_GetLastError(), "");
+}
+
+TEST_F(ShapeTest, TipsLargerThanTheBuffersAreCut) {
+  RVL_SetSize(1000);
+  RVL_SetBrushShape("", 0);
+  EXPECT_EQ(tip(63, 32), 65535);
+  RVL_SetBrushShape(dataPath("fxscripts/tip_soft.fxs").c_str(), 0);
+  RVL_DeleteImage();
+  RVL_SetBrushShape("", 0);  // no page: nothing to build
+}
+
+}  // namespace
+}  // namespace rvl::test

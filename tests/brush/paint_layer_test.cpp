@@ -1,0 +1,137 @@
+#include <vector>
+
+#include "brush/brush.h"
+#include "support/layer_fixture.h"
+
+namespace rvl::test {
+namespace {
+
+class PaintLayerTest : public LayerFixture {
+ protected:
+  static Pixel64 paintAt(int x, int y) {
+    const uint16_t* p = brush.paintLayer.slot.pixels + (size_t(y) * W + x) * 4;
+    return {p[0], p[1], p[2], p[3]};
+  }
+};
+
+TEST_F(PaintLayerTest, CreationKeepsPixelsAndSetsOptions) {
+  RVL_CreatePaintLayer(100, "Multiply");
+  const LayerSlot& s = brush.paintLayer.slot;
+  ASSERT_NE(s.pixels, nullptr);
+  EXPECT_EQ(s.opacity, 256);
+  EXPECT_EQ(s.mergeMode, 1);
+  EXPECT_EQ(s.visible, 1);
+  EXPECT_EQ(brush.paintLayer.minX, W);
+  EXPECT_EQ(brush.paintLayer.maxX, 0);
+  uint16_t* kept = s.pixels;
+  kept[0] = 9;
+  RVL_CreatePaintLayer(50, "Screen");
+  EXPECT_EQ(s.pixels, kept);
+  EXPECT_EQ(kept[0], 9);
+  EXPECT_EQ(s.opacity, 128);
+  EXPECT_STREQ(s.modeName, "Screen");
+  RVL_DeletePaintLayer();
+  EXPECT_EQ(s.pixels, nullptr);
+
+  rvl::testing::failNextAllocations(1);
+  RVL_CreatePaintLayer(100, "Normal");
+  EXPECT_EQ(s.pixels, nullptr);
+}
+
+TEST_F(PaintLayerTest, ClearsAndTheOldClear) {
+  RVL_CreatePaintLayer(100, "Normal");
+  brush.paintLayer.minX = 10 % W;
+  brush.paintLayer.minY = 2;
+  brush.paintLayer.maxX = 12;
+  brush.paintLayer.maxY = 5;
+  RVL_ClearPaintLayer_old();
+  EXPECT_EQ(paintAt(0, 0), (Pixel64{65535, 65535, 65535, 65535}));
+  EXPECT_EQ(paintAt(11, 4), (Pixel64{0, 0, 0, 0}));
+  EXPECT_EQ(paintAt(12, 4)[3], 65535);
+  EXPECT_EQ(brush.paintLayer.minX, W);
+  // A rectangle reaching outside the layer clears only inside it.
+  brush.paintLayer = PaintLayer{brush.paintLayer.slot, -5, -5, W + 50, H + 50};
+  RVL_ClearPaintLayer_old();
+  EXPECT_EQ(paintAt(W - 1, H - 1)[3], 0);
+  RVL_ClearPaintLayer();
+  EXPECT_EQ(paintAt(0, 0), (Pixel64{0, 0, 0, 0}));
+}
+
+TEST_F(PaintLayerTest, BlurSoftensAlphaButKeepsNearlyOpaquePixels) {
+  RVL_CreatePaintLayer(100, "Normal");
+  for (int y = 4; y < 8; ++y)
+    for (int x = 4; x < 8; ++x) brush.paintLayer.slot.pixels[(y * W + x) * 4 + 3] = 65535;
+  brush.paintLayer.slot.pixels[(0 * W + 15) * 4 + 3] = 239 << 8;
+  RVL_BlurPaintLayerAlpha();
+  EXPECT_EQ(paintAt(5, 5)[3], 65535);
+  EXPECT_GT(paintAt(3, 5)[3], 0) << "the edge spreads";
+  EXPECT_LT(paintAt(15, 0)[3], 239 << 8) << "below 240 the blurred value is taken";
+  RVL_SetLastError("");
+  rvl::testing::failNextAllocations(1);
+  RVL_BlurPaintLayerAlpha();
+  EXPECT_STREQ(RVL_GetLastError(), "BlurPaintLayerAlpha Excpt");
+  RVL_DeletePaintLayer();
+  RVL_BlurPaintLayerAlpha();
+}
+
+TEST_F(PaintLayerTest, LayerAlphaOperations) {
+  set(2, 0, 0, {1, 2, 3, 100});
+  RVL_InvertAlpha(2);
+  EXPECT_EQ(at(2, 0, 0)[3], 65435);
+  RVL_SetLayerAlpha(2, 65535);
+  EXPECT_EQ(at(2, 5, 5)[3], 65535);
+  RVL_SetLayerOptions(2, 1, 0, 50, "Normal");
+  RVL_NormalizeLayerAlpha(2);
+  EXPECT_EQ(at(2, 5, 5)[3], 32767);
+  EXPECT_EQ(page.layerTable[2].opacity, 256);
+
+  set(2, 0, 0, {1, 2, 3, 256});
+  set(2, 1, 0, {1, 2, 3, 255});
+  RVL_SetColorAlpha(10, 20, 30);
+  EXPECT_EQ(at(2, 0, 0), (Pixel64{1, 2, 3, 256}));
+  EXPECT_EQ(at(2, 1, 0), (Pixel64{2570, 5140, 7710, 0}));
+
+  for (int32_t bad : {-1, 64, 9}) {
+    RVL_InvertAlpha(bad);
+    RVL_SetLayerAlpha(bad, 1);
+    RVL_NormalizeLayerAlpha(bad);
+    RVL_CreateBlobFromImage(bad, 0);
+  }
+}
+
+TEST_F(PaintLayerTest, BlobsFromLuminance) {
+  set(2, 0, 0, {65535, 65535, 65535, 65535});
+  set(2, 1, 0, {65535, 65535, 65535, 8000});
+  set(2, 2, 0, {0, 0, 0, 65535});
+  set(2, 3, 0, {60000, 60000, 60000, 65535});
+  RVL_CreateBlobFromImage(2, 0);
+  EXPECT_EQ(at(2, 0, 0), (Pixel64{32767, 32767, 32767, 65485}));
+  EXPECT_EQ(at(2, 1, 0)[3], 8000);
+  EXPECT_EQ(at(2, 2, 0)[3], 10239);
+  set(2, 3, 0, {60000, 60000, 60000, 65535});
+  set(2, 2, 0, {0, 0, 0, 65535});
+  RVL_CreateBlobFromImage(2, 1);
+  EXPECT_EQ(at(2, 3, 0)[0], uint16_t(60000 - 60000 * ((60000.0 - 32767) / 65534)));
+  EXPECT_EQ(at(2, 2, 0)[0], uint16_t(65535 * (32767.0 / 65534)));
+}
+
+TEST_F(PaintLayerTest, BufferColourOperations) {
+  std::vector<uint8_t> rgba(size_t(W) * H * 4, 0);
+  rgba[3] = 200;
+  rgba[4 + 0] = 9, rgba[4 + 1] = 8, rgba[4 + 2] = 7;
+  RVL_InvertAlpha_RGBA32(rgba.data());
+  EXPECT_EQ(rgba[3], 55);
+  EXPECT_EQ(rgba[7], 255);
+  RVL_SetAlphaFromRGBAImageColor(rgba.data(), 9, 8, 7);
+  EXPECT_EQ(rgba[7], 0);
+  EXPECT_EQ(rgba[11], 255);
+  RVL_SetColorRGBABuf(rgba.data(), 2, 1, 1, 2, 3);
+  EXPECT_EQ(rgba[4], 1);
+  EXPECT_EQ(rgba[3], 55);
+  EXPECT_EQ(rgba[8], 0) << "only width * height pixels";
+  RVL_InvertAlpha_RGBA32(nullptr);
+  RVL_SetColorRGBABuf(nullptr, 2, 2, 0, 0, 0);
+}
+
+}  // namespace
+}  // namespace rvl::test
