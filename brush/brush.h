@@ -15,6 +15,11 @@ struct PaintLayer {
 
 inline constexpr int kMaxSampleTable = 1000;
 
+struct GritPosition {
+  int32_t buffer;  // 0..19, or -1 before the first pattern is chosen
+  int32_t offset;  // rows * brushBufferSize + columns, each 0..24
+};
+
 struct BrushState {
   // Brush and tool settings: colours are 16-bit, an 8-bit host value v is (v & 255) * 256.
   uint16_t brushColour[4];   // R, G, B, A (A always 65535)
@@ -66,8 +71,9 @@ struct BrushState {
   uint8_t toolUnused13;
   int32_t toolAngle;
 
-  // Grit: the pattern the next dab reads, inside one of the twenty grit buffers.
-  const uint8_t* currentGrit;
+  // Grit: the pattern the next dab reads, a position inside one of the twenty grit
+  // buffers (kept as buffer and offset, so it never outlives the buffers).
+  GritPosition currentGrit;
 
   PaintLayer paintLayer;
   // The tip-source cache: RGBA32 pixels of the last tip source, after rotation.
@@ -109,6 +115,16 @@ void releaseShapeSource();
 // Builds the paper texture from the slot at index (a visible Texturize3 layer).
 void createTexture(int32_t index);
 
+// Paints one dab centred on (x, y) with the 16-bit colour; a mask-maker dab paints the
+// brush colour's grey into the mask.
+void drawDab(int32_t x, int32_t y, uint32_t r, uint32_t g, uint32_t b);
+void drawDabMask(int32_t x, int32_t y);
+
 void resetBrushState();
+
+namespace testing {
+// Lets tests run every dab through the general loop, to compare it with the fast one.
+void setDabFastPath(bool enabled);
+}  // namespace testing
 
 }  // namespace rvl

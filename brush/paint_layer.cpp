@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "brush/brush.h"
+#include "compose/compose.h"
 #include "external/imaging/effects.h"
 #include "frame/allocator.h"
 #include "frame/guard.h"
@@ -12,7 +13,11 @@
 
 namespace rvl {
 
-BrushState brush{};
+BrushState brush = [] {
+  BrushState initial{};
+  initial.currentGrit = GritPosition{-1, 0};
+  return initial;
+}();
 
 namespace {
 
@@ -60,6 +65,7 @@ void resetBrushState() {
   deleteRandArray(brush.pixColourRandom);
   deleteRandArray(brush.pixLumRandom);
   brush = BrushState{};
+  brush.currentGrit = GritPosition{-1, 0};
 }
 
 }  // namespace rvl
@@ -86,6 +92,22 @@ extern "C" void RVL_ClearPaintLayer_old(void) {
 }
 
 extern "C" void RVL_DeletePaintLayer(void) { releasePaintLayer(); }
+
+extern "C" void RVL_MergePaintLayer(int32_t index) {
+  LayerSlot& s = brush.paintLayer.slot;
+  LayerSlot* target = filledSlotAt(index);
+  if (s.pixels && target) {
+    // The changed rectangle, cut to what both the paint layer and the target hold.
+    const PaintLayer& p = brush.paintLayer;
+    const int32_t left = std::max(p.minX, 0), top = std::max(p.minY, 0);
+    const int32_t right = std::min({p.maxX, s.width, target->width});
+    const int32_t bottom = std::min({p.maxY, s.height, target->height});
+    if (left < right && top < bottom)
+      MergePixels(s.pixels, left, top, right - left, bottom - top, s.stride, nullptr, target->pixels, left, top,
+                  target->stride, s.mergeMode, 0, s.opacity, false, false);
+  }
+  clearPaintLayer();
+}
 
 extern "C" void RVL_BlurPaintLayerAlpha(void) {
   guarded("BlurPaintLayerAlpha Excpt", [] {

@@ -1,9 +1,12 @@
 #include "external/picture_source.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "external/fxscript/fxscript.h"
 #include "external/imaging/conversion.h"
+#include "external/imaging/file_read.h"
+#include "platform/global_memory.h"
 #include "frame/allocator.h"
 
 namespace rvl {
@@ -50,9 +53,30 @@ bool renderScriptPicture(const char* path, Picture32& out, bool& loaded) {
 }
 
 bool readPictureFile(const char* path, Picture32& out) {
-  (void)path;
   out = Picture32{};
-  return false;
+  if (!path) return false;
+  imaging::SourceHandle source = imaging::IS3OpenFileSource(path);
+  if (!source) return false;
+  uint32_t w = 0, h = 0;
+  platform::GlobalBlock block = imaging::IS3ReadImageToRGBA(source, &w, &h, 0);
+  imaging::IS3CloseSource(source);
+  if (!block) return false;
+  bool done = false;
+  if (w > 0 && h > 0 && w <= uint32_t(kMaxSide) && h <= uint32_t(kMaxSide)) {
+    const size_t bytes = size_t(w) * size_t(h) * 4;
+    out.pixels = allocArray<uint8_t>(bytes);
+    if (out.pixels && platform::globalSize(block) >= bytes) {
+      std::memcpy(out.pixels, platform::globalLock(block), bytes);
+      platform::globalUnlock(block);
+      out.width = int32_t(w);
+      out.height = int32_t(h);
+      done = true;
+    } else {
+      releasePicture(out);
+    }
+  }
+  platform::globalFree(block);
+  return done;
 }
 
 bool rotatePicture(Picture32& picture, int32_t degrees) {

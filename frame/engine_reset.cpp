@@ -1,9 +1,12 @@
 #include "brush/brush.h"
+#include "compose/compose.h"
 #include "effects/ipl.h"
+#include "exchange/exchange.h"
 #include "external/fxscript/fxscript.h"
 #include "frame/frame.h"
 #include "frame/random.h"
 #include "page/page.h"
+#include "select/select.h"
 #include "undo/undo.h"
 
 namespace rvl {
@@ -13,7 +16,10 @@ void resetEngine() {
   resetUndoState();
   resetBrushState();
   resetIplState();
+  resetExchangeState();
   fxscript::resetLibraryState();
+  resetComposeState();
+  resetSelectState();
   void* instance = frame.moduleInstance;
   platform::WindowHandle window = frame.internalWindow;
   frame = FrameState{};

@@ -302,6 +302,41 @@ RVL_API void RVL_SetTool(float tipOpacity, int32_t gritSize, int32_t gritCellThr
 RVL_API void RVL_SetBrushShape(const char* name, int32_t angle);
 RVL_API void RVL_SetBrushShape_ORIGINAL(const char* name, int32_t angle);
 
+/* ---- Dabs ------------------------------------------------------------------------------
+ * One stamp of the tip centred on page position (x, y) with a 16-bit colour, into the
+ * paint layer when one exists, else the current layer; grows the changed rectangle the
+ * undo store saves. The mask form paints the brush colour's grey into the mask. */
+RVL_API void RVL_DrawDabGrit(int32_t x, int32_t y, int32_t red, int32_t green, int32_t blue);
+RVL_API void RVL_DrawDabGritMask(int32_t x, int32_t y);
+
+/* ---- Blend buffer ----------------------------------------------------------------------
+ * The brush's load of picked-up paint, in the tip's geometry. Copy and mix take the canvas
+ * under a brush at (x, y) (a source is a page-sized RGBA64 buffer); k is the weight of the
+ * brush colour (copy) or of the canvas (mix), 0 to 256. Nothing happens while the blend
+ * strength is 0, except clear, fill and filter. */
+RVL_API void RVL_DoCopyBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t k, int32_t flag);
+RVL_API void RVL_CopyBlendBufferSurface(int32_t x, int32_t y, int32_t k, int32_t flag);
+RVL_API void RVL_CopyBlendBufferLayer(int32_t layer, int32_t x, int32_t y, int32_t k);
+RVL_API void RVL_CopyBlendBufferUnderLayer(int32_t x, int32_t y, int32_t k);
+RVL_API void RVL_CopyBlendBufferHistory(int32_t x, int32_t y, int32_t k);
+RVL_API void RVL_CopyBlendBufferTrace(int32_t x, int32_t y, int32_t k);
+/* Copies the mask's grey values (the mask-maker layout). */
+RVL_API void RVL_DoCopyBlendBufferMask(int32_t x, int32_t y, int32_t k);
+RVL_API void RVL_DoMixBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t k);
+RVL_API void RVL_MixBlendBufferSurface(int32_t x, int32_t y, int32_t k);
+RVL_API void RVL_MixBlendBufferLayer(int32_t layer, int32_t x, int32_t y, int32_t k);
+RVL_API void RVL_MixBlendBufferUnderLayer(int32_t x, int32_t y, int32_t k);
+RVL_API void RVL_MixBlendBufferHistory(int32_t x, int32_t y, int32_t k);
+RVL_API void RVL_MixBlendBufferTrace(int32_t x, int32_t y, int32_t k);
+/* Tints the load towards (r, g, b) (8-bit). */
+RVL_API void RVL_DoColorBlendBuffer(int32_t x, int32_t y, int32_t red, int32_t green, int32_t blue,
+                                    int32_t ignored, int32_t k);
+RVL_API void RVL_ClearBlendBuffer(void);
+/* Every byte of the first quarter of the buffer becomes the low byte of value. */
+RVL_API void RVL_FillBlendBuffer(int32_t ignored1, int32_t ignored2, int32_t ignored3, int32_t value);
+/* 289 grey, 290 invert, 291 channels below percent to 0, 292 channels above it to 65280. */
+RVL_API void RVL_FilterBlendBuffer(int32_t kind, int32_t percent);
+
 /* ---- Paint layer and alpha operations --------------------------------------------------
  * While the paint layer exists, dabs paint into it; at the end of a stroke it is merged
  * into a layer with its own mode and opacity. */
@@ -310,6 +345,9 @@ RVL_API void RVL_ClearPaintLayer(void);
 /* All opaque white, then the changed rectangle transparent black. */
 RVL_API void RVL_ClearPaintLayer_old(void);
 RVL_API void RVL_DeletePaintLayer(void);
+/* Merges the paint layer's changed rectangle into slot index with the paint layer's mode
+ * and opacity, then clears the paint layer. */
+RVL_API void RVL_MergePaintLayer(int32_t index);
 /* Softens the paint layer's alpha (alpha of 240 or more, as a byte, stays opaque). */
 RVL_API void RVL_BlurPaintLayerAlpha(void);
 RVL_API void RVL_InvertAlpha(int32_t index);
@@ -349,11 +387,110 @@ RVL_API int32_t RVL_GetColorAtLayer(int32_t x, int32_t y, int32_t index);
 RVL_API int32_t RVL_GetColorAtTrace(int32_t x, int32_t y);
 /* The back buffer's colour while an undo step is available, else 0. */
 RVL_API int32_t RVL_GetColorAtHistory(int32_t x, int32_t y);
+/* The colour of the flattened picture at (x, y). */
+RVL_API int32_t RVL_GetColorAtMerged(int32_t x, int32_t y);
 /* How much the point is masked out (65535 - mask value); 0 while the mask is disabled. */
 RVL_API int32_t RVL_GetMask64(int32_t x, int32_t y);
 /* The whole mask out of / into a buffer of pageWidth * pageHeight values; returns the bytes. */
 RVL_API int32_t RVL_GetMaskData16(uint16_t* destination);
 RVL_API int32_t RVL_SetMaskData16(const uint16_t* source);
+
+/* ---- Compositing and view -------------------------------------------------------------
+ * Layers merge by their merge mode (codes of RVL_SetLayerOptions), opacity and the Layer
+ * Mask layer directly above them. Host buffers are packed RGBA64. Empty slots do nothing;
+ * rectangles are clipped to the page and to the layers they touch. */
+
+/* Merges the whole source layer into the destination layer. */
+RVL_API void RVL_MergeLayer(int32_t sourceIndex, int32_t destinationIndex);
+/* Merges rectangle (x, y, width, height) of the source layer into a buffer of width * height
+ * pixels, the rectangle's corner at the buffer's first pixel. */
+RVL_API void RVL_MergeLayerIntoRect(int32_t sourceIndex, uint16_t* destination, int32_t x,
+                                    int32_t y, int32_t width, int32_t height);
+/* RVL_MergeLayerIntoRect over the whole page. */
+RVL_API void RVL_MergeLayerInto(int32_t sourceIndex, uint16_t* destination);
+/* Flattens the visible layers (not the trace layer) into a buffer of width * height pixels:
+ * transparent black, the background copied as it is, then layers 2 to 63 merged. */
+RVL_API void RVL_MergeRect(uint16_t* destination, int32_t x, int32_t y, int32_t width,
+                           int32_t height);
+/* RVL_MergeRect over the whole page. */
+RVL_API void RVL_Merge(uint16_t* destination);
+/* The alpha most alpha modes give the pixels they keep: trunc(percent * 0.01 * 65535). */
+RVL_API void RVL_SetAlphaLayerOpacity(int32_t percent);
+
+/* Draws the page rectangle into a BGR24 bitmap (row j at output + j * pitch): the visible
+ * layers with the paint layer above the current layer, the trace layer averaged in when
+ * tracing, a grey checkerboard under transparency and the mask overlay. At most viewWidth
+ * columns and viewHeight rows are written; nothing without a current layer. */
+RVL_API void RVL_Render(uint8_t* output, int32_t pitch, int32_t x, int32_t y, int32_t width,
+                        int32_t height);
+/* whole = scale: one to one; whole > scale: each page pixel as a whole x whole block;
+ * whole < scale: every scale-th page pixel. Settings that cannot be drawn (scale not a
+ * finite number, magnification below 1, a step of 0 or less) draw one to one. */
+RVL_API void RVL_SetScale(int32_t whole, float scale);
+/* Kept for the host; the renderer does not use it. */
+RVL_API void RVL_SetOffset(int32_t x, int32_t y);
+/* The most output columns and rows one render writes. */
+RVL_API void RVL_SetViewSize(int32_t width, int32_t height);
+/* Non-zero (low byte): the view is averaged with the trace layer. */
+RVL_API void RVL_SetTracingMode(int32_t flag);
+/* Accepted and ignored: the engine draws no grid. */
+RVL_API void RVL_SetGrid(int32_t value);
+RVL_API void RVL_SetGridSpacing(int32_t value);
+
+/* ---- Transfer image and picture files ----------------------------------------------
+ * Pictures from outside arrive in the transfer image, the new RGBA: one engine-owned
+ * RGBA32 picture (rows of width * 4 bytes, red first), replaced by every successful read.
+ * Picture files are recognised by their content; written files are chosen by extension,
+ * with its dot, compared ignoring case. Resolutions are in dots per inch. */
+
+/* Last width and height of the new RGBA (kept after a delete). */
+RVL_API int32_t RVL_GetNewRGBAWidth(void);
+RVL_API int32_t RVL_GetNewRGBAHeight(void);
+/* Frees the new RGBA's pixels; returns 0. */
+RVL_API int32_t RVL_DeleteNewRGBA(void);
+/* Copies the new RGBA out as RGBA32 / RGB24 rows; nothing when it holds no picture. */
+RVL_API void RVL_GetNewRGBA32(uint8_t* destination);
+RVL_API void RVL_GetNewRGBA24(uint8_t* destination);
+/* Resamples the new RGBA to newWidth * newHeight and writes it as RGB24 rows. */
+RVL_API void RVL_GetResizedNewRGBA24(uint8_t* destination, int32_t newWidth, int32_t newHeight);
+/* 1 when any pixel of the new RGBA has alpha below 255, else 0. */
+RVL_API int32_t RVL_IsNewRGBA32Transparent(void);
+/* Loads the new RGBA into the current layer at (0, 0) through mask and texture. */
+RVL_API void RVL_SetInNewRGBA(void);
+/* Reads a picture file into the new RGBA (metafiles rendered at the page size on the brush
+ * colour); 1 on success, else 0 with the new RGBA unchanged. */
+RVL_API int32_t RVL_ReadFromFile(const char* path);
+/* Reads a picture file into the caller's RGB24 / RGBA32 rows when it is exactly width *
+ * height pixels; 1 on success, else 0 with the buffer untouched. */
+RVL_API int32_t RVL_ReadFromFileRGB24(uint8_t* destination, int32_t width, int32_t height,
+                                      const char* path);
+RVL_API int32_t RVL_ReadFromFileRGBA32(uint8_t* destination, int32_t width, int32_t height,
+                                       const char* path);
+/* The file's resolution snapped to 72, 96, 150, 200, 300, 450 or 600; 72 when unknown. */
+RVL_API int32_t RVL_GetDPIFromFile(const char* path);
+/* Writes packed RGB24 (".bmp", ".png", ".jpg", ".gif", ".pcx", ".psd", ".emf", ".wmf") or
+ * RGBA32 (".png", ".tga", ".tif") pixels; non-zero on success, 0 for any other extension. */
+RVL_API int32_t RVL_WriteToFileRGB24(const uint8_t* pixels, int32_t width, int32_t height,
+                                     const char* path, const char* extension,
+                                     int32_t dotsPerInch);
+RVL_API int32_t RVL_WriteToFileRGBA32(const uint8_t* pixels, int32_t width, int32_t height,
+                                      const char* path, const char* extension,
+                                      int32_t dotsPerInch);
+/* A 24-bit BMP whose longer side is size pixels, transparent pixels white; returns 0. */
+RVL_API int32_t RVL_MakeThumbnail(const char* sourcePath, const char* destinationPath,
+                                  int32_t size);
+/* A JPEG (quality 75) fitted into largestWidth * largestHeight, never enlarged; returns 0. */
+RVL_API int32_t RVL_MakeWebPic(const char* sourcePath, const char* destinationPath,
+                               int32_t largestWidth, int32_t largestHeight);
+/* Pixels of a packed width * height RGBA32 buffer whose alpha is 0 get the colour bytes. */
+RVL_API void RVL_SetColorAlphaRGBABuf(uint8_t* buffer, int32_t width, int32_t height,
+                                      int32_t red, int32_t green, int32_t blue);
+/* Saves the merged visible layers row by row as RGB24 (".bmp", ".png", ".jpg") or RGBA32
+ * (".png", ".tga", ".tif"); always 0 (the host checks the file). */
+RVL_API int32_t RVL_SavePageToFileRGB24(const char* path, const char* extension,
+                                        int32_t dotsPerInch);
+RVL_API int32_t RVL_SavePageToFileRGB32(const char* path, const char* extension,
+                                        int32_t dotsPerInch);
 
 #ifdef __cplusplus
 }

@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "frame/allocator.h"
+#include "frame/guard.h"
 #include "page/page.h"
 #include "page/pixel_convert.h"
 #include "ravelin.h"
@@ -113,6 +115,18 @@ extern "C" int32_t RVL_GetColorAtTrace(int32_t x, int32_t y) {
 extern "C" int32_t RVL_GetColorAtHistory(int32_t x, int32_t y) {
   if (!RVL_CanUndo()) return 0;
   return colourAt(pagePicture(page.backBuffer.pixels), page.pageStride, x, y);
+}
+
+extern "C" int32_t RVL_GetColorAtMerged(int32_t x, int32_t y) {
+  return guarded("RVL_GetColorAtMerged Excpt", 0, [&]() -> int32_t {
+    if (x < 0 || y < 0 || x >= page.pageWidth || y >= page.pageHeight) return kOutside;
+    uint16_t* pixel = allocArray<uint16_t>(4);
+    if (!pixel) return 0;
+    RVL_MergeRect(pixel, x, y, 1, 1);
+    const int32_t colour = int32_t(colourPacking(pixel));
+    engineFree(pixel);
+    return colour;
+  });
 }
 
 extern "C" int32_t RVL_GetMask64(int32_t x, int32_t y) {

@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   zlib1g-dev libopencv-core-dev libopencv-imgproc-dev
+  libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev libimagequant-dev
+  libmypaint-dev
 )
 
 missing=()

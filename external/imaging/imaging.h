@@ -17,6 +17,8 @@
 
 #include "external/imaging/compression.h"
 #include "external/imaging/conversion.h"
+#include "external/imaging/file_read.h"
+#include "external/imaging/file_write.h"
 #include "external/imaging/geometry.h"
 #include "external/imaging/library.h"
 #include "external/imaging/effects.h"

@@ -135,3 +135,33 @@ TEST_F(PaintLayerTest, BufferColourOperations) {
 
 }  // namespace
 }  // namespace rvl::test
+
+namespace rvl::test {
+namespace {
+
+TEST_F(PaintLayerTest, MergeTakesOnlyTheChangedRectangle) {
+  RVL_CreatePaintLayer(100, "Normal");
+  RVL_MergePaintLayer(2);  // empty rectangle: nothing changes
+  EXPECT_EQ(at(2, 0, 0), (Pixel64{0, 0, 0, 0}));
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      uint16_t* p = brush.paintLayer.slot.pixels + (size_t(y) * W + x) * 4;
+      p[0] = 1000, p[1] = 2000, p[2] = 3000, p[3] = 65535;
+    }
+  brush.paintLayer.minX = 2, brush.paintLayer.minY = 3, brush.paintLayer.maxX = 5, brush.paintLayer.maxY = 6;
+  RVL_MergePaintLayer(2);
+  EXPECT_EQ(at(2, 2, 3), (Pixel64{1000, 2000, 3000, 65535}));
+  EXPECT_EQ(at(2, 4, 5), (Pixel64{1000, 2000, 3000, 65535}));
+  EXPECT_EQ(at(2, 5, 5)[3], 0) << "max is exclusive";
+  EXPECT_EQ(paintAt(3, 4), (Pixel64{0, 0, 0, 0})) << "cleared after the merge";
+  // Half opacity, a rectangle past the layer, a smaller target, a bad index.
+  RVL_CreatePaintLayer(50, "Normal");
+  brush.paintLayer = PaintLayer{brush.paintLayer.slot, -10, -10, W + 10, H + 10};
+  ASSERT_EQ(RVL_CreateLayer(4, 3, 3), 1);
+  RVL_MergePaintLayer(4);
+  RVL_MergePaintLayer(-1);
+  RVL_MergePaintLayer(9);
+}
+
+}  // namespace
+}  // namespace rvl::test

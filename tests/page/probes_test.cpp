@@ -61,6 +61,16 @@ TEST_F(ProbeTest, UnderLayerTraceAndHistory) {
   EXPECT_EQ(RVL_GetColorAtTrace(1, 1), 0);
 }
 
+TEST_F(ProbeTest, MergedColour) {
+  RVL_SetLayerOptions(1, 1, 0, 100, "Normal");
+  EXPECT_EQ(uint32_t(RVL_GetColorAtMerged(3, 3)), 0xFFFFFFFFu) << "only the white background";
+  EXPECT_EQ(RVL_GetColorAtMerged(W, 0), 0xFFFFFF);
+  set(2, 3, 3, {0x1100, 0x2200, 0x3300, 0xFFFF});
+  EXPECT_EQ(uint32_t(RVL_GetColorAtMerged(3, 3)), 0xFF112233u);
+  rvl::testing::failNextAllocations(1);
+  EXPECT_EQ(RVL_GetColorAtMerged(3, 3), 0);
+}
+
 TEST_F(ProbeTest, MaskProbesAndBlocks) {
   setMask(1, 0, 0);
   setMask(2, 0, 40000);

@@ -1,0 +1,173 @@
+// The second half of the per-pixel merge arithmetic: what becomes of the destination
+// pixel once the source pixel went through the alpha stage, and the floating-point
+// compositing of the separable modes. MergePixels and the view renderer share it; they
+// differ only in how they hold the destination (16-bit pixels or a float accumulator).
+//
+// Precision: the quantities as, ad, ias, iad, the premultiplied channels, the result alpha
+// of most modes, the un-premultiplied destination of the texturize modes and the
+// reciprocal of the result alpha are rounded to 32-bit floats when formed; everything else
+// is computed in double precision.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "compose/alpha_stage.h"
+
+namespace rvl {
+
+enum class Outcome : uint8_t {
+  Keep,        // the destination is left as it is
+  Clear,       // transparent black (a texturize mode over a transparent destination)
+  Copy,        // the staged source pixel as it is
+  OpaqueCopy,  // an opaque Normal pixel: copied with integers
+  Blend,       // the floating-point compositing
+};
+
+inline bool isTexturizeMode(int32_t h) { return h >= 17 && h <= 19; }
+
+// destinationTransparent: the destination alpha is 0. skipTransparentSource: a source
+// alpha of 0 leaves the destination alone (merging); the renderer blends it instead.
+inline Outcome compositeOutcome(const StagedPixel& p, bool destinationTransparent,
+                                bool skipTransparentSource) {
+  if (destinationTransparent || p.replace) return isTexturizeMode(p.mode) ? Outcome::Clear : Outcome::Copy;
+  if (p.a == 0 && skipTransparentSource) return Outcome::Keep;
+  if (p.a >= 65280 && p.mode == 0) return Outcome::OpaqueCopy;
+  return Outcome::Blend;
+}
+
+// The destination as the floating-point path sees it: its alpha ad (normalised by 65535)
+// and its premultiplied channels Dc (colour normalised by 65280, times ad).
+struct Backdrop {
+  float ad;
+  float d[3];
+};
+
+inline Backdrop backdropFromPixel(const uint16_t* pixel) {
+  Backdrop b;
+  b.ad = float(pixel[3] / 65535.0);
+  for (int c = 0; c < 3; ++c) b.d[c] = float(pixel[c] * double(b.ad) / 65280.0);
+  return b;
+}
+
+// The result of the floating-point path: un-premultiplied colour in [0, 1] (times 65280
+// gives 16 bits) and alpha in [0, 1] (times 65535).
+struct Blended {
+  double c[3];
+  double a;
+};
+
+// Clamps to [0, 1]; a value that is not a number becomes 0.
+inline double unitClamp(double v) { return v > 0 ? (v < 1 ? v : 1) : 0; }
+
+inline Blended blendPixel(const StagedPixel& p, const Backdrop& dst) {
+  const float as = float(p.a / 65535.0);
+  const float ad = dst.ad;
+  const float ias = float(1.0 - as);
+  const float iad = float(1.0 - ad);
+  const int32_t colour[3] = {p.r, p.g, p.b};
+  float s[3];
+  for (int c = 0; c < 3; ++c) s[c] = float(colour[c] * double(as) / 65280.0);
+  const float* d = dst.d;
+  double ar = float(double(iad) * as + ad);
+  double rc[3];
+
+  // S: premultiplied source channel, D: premultiplied destination channel.
+  const auto each = [&](auto channel) {
+    for (int c = 0; c < 3; ++c) rc[c] = channel(double(s[c]), double(d[c]));
+  };
+  const double sa = as, da = ad, isa = ias, ida = iad;
+  switch (p.mode) {
+    case 1:  // Multiply
+      each([&](double S, double D) { return S * ida + D * isa + S * D; });
+      break;
+    case 2:  // Screen
+      each([&](double S, double D) { return S + D - S * D; });
+      break;
+    case 3:  // Darken
+      each([&](double S, double D) { return D * sa <= S * da ? D + S * ida : S + D * isa; });
+      break;
+    case 4:  // Lighten
+      each([&](double S, double D) { return D * sa >= S * da ? D + S * ida : S + D * isa; });
+      break;
+    case 5:  // Difference
+      each([&](double S, double D) { return S + D - 2 * std::min(S * da, D * sa); });
+      break;
+    case 6:  // Negation
+    case 7:  // Exclusion
+      each([&](double S, double D) { return S * da + D * sa - 2 * S * D + S * ida + D * isa; });
+      break;
+    case 8:  // Overlay
+    case 9:  // Hard Light: the same with the test on the source
+      each([&](double S, double D) {
+        const bool low = p.mode == 8 ? da > 2 * D : sa > 2 * S;
+        const double rest = S * ida + D * isa;
+        return low ? 2 * S * D + rest : sa * da - 2 * (sa - S) * (da - D) + rest;
+      });
+      break;
+    case 10:  // Soft Light
+      each([&](double S, double D) {
+        const double m = D / da;
+        const double rest = S * ida + D * isa;
+        if (2 * S < sa) return D * (sa + (1 - m) * (2 * S - sa)) + rest;
+        if (8 * D <= da) return D * (sa + (2 * S - sa) * (1 - m) * (3 - 8 * m)) + rest;
+        return D * sa + (2 * S - sa) * (std::sqrt(m) * da - D) + rest;
+      });
+      break;
+    case 11:  // Dodge
+      each([&](double S, double D) {
+        const double rest = S * ida + D * isa;
+        if (S * da + D * sa >= sa * da) return sa * da + rest;
+        return D * sa / (1 - S / sa) + rest;
+      });
+      break;
+    case 12:  // Burn
+      each([&](double S, double D) {
+        const double rest = S * ida + D * isa;
+        if (S * da + D * sa <= sa * da) return rest;
+        return sa * (S * da + D * sa - sa * da) / S + rest;
+      });
+      break;
+    case 15:  // Add
+      each([&](double S, double D) { return S + D; });
+      ar = da + sa;
+      break;
+    case 16:  // Subtract
+      each([&](double S, double D) { return S + D - sa * da; });
+      ar = da + sa;
+      break;
+    case 17:    // Texturize
+    case 18: {  // Texturize2
+      // The un-premultiplied destination and the lightness of the integer source colour.
+      const double lightness = (p.r + p.g + p.b) / (3 * 65280.0);
+      double du[3];
+      for (int c = 0; c < 3; ++c) du[c] = float(d[c] / da);
+      if (p.mode == 17) {
+        double x[3];
+        for (int c = 0; c < 3; ++c) x[c] = du[c] + (lightness - 0.5) * sa;
+        const double average = (x[0] + x[1] + x[2]) * (1.0 / 3);
+        for (int c = 0; c < 3; ++c) rc[c] = du[c] + 1.75 * sa * (average - 0.5);
+      } else {
+        for (int c = 0; c < 3; ++c) rc[c] = du[c] + 1.75 * sa * (lightness - 0.5);
+      }
+      ar = da;
+      break;
+    }
+    case 19:  // Texturize3: the destination is kept
+      for (int c = 0; c < 3; ++c) rc[c] = d[c];
+      ar = da;
+      break;
+    default:  // Normal, and every mode that composites like it
+      each([&](double S, double D) { return S + D * isa; });
+      break;
+  }
+
+  Blended out;
+  out.a = unitClamp(ar);
+  const float inverse = float(1.0 / out.a);
+  for (int c = 0; c < 3; ++c) out.c[c] = unitClamp(rc[c] * inverse);
+  return out;
+}
+
+}  // namespace rvl
