@@ -240,6 +240,7 @@ void paintPlainRows(const DabGeometry& geo, LayerSlot* destination, const uint8_
   const bool blobLocked = brush.blobLocked != 0;
   const int32_t alphaLevel = brush.alphaLevel;
   const uint32_t cR = dab.R, cG = dab.G, cB = dab.B, A = dab.A;
+  const uint32_t fullR = (65535 * cR) >> 16, fullG = (65535 * cG) >> 16, fullB = (65535 * cB) >> 16;
   const int32_t* table = brush.sampleTable;
   const uint64_t* recip = reciprocals().m;
   int32_t srcRowIndex = geo.srcRowIndex;
@@ -269,6 +270,11 @@ void paintPlainRows(const DabGeometry& geo, LayerSlot* destination, const uint8_
       if (f == 0) {
         oR = cR, oG = cG, oB = cB;
         Z = (Y * A) >> 16;
+      } else if (Normal && Y == 65535 && f == 65535 && A == 65535) {
+        // Full cover of an opaque pixel: w = 65535 and Z = 65535, so the colour is the
+        // per-dab constant (65535 * c) >> 16.
+        oR = fullR, oG = fullG, oB = fullB;
+        Z = 65535;
       } else {
         const uint32_t w = div65535(Y * A);
         const uint32_t iw = 65535 - w;
