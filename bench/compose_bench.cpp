@@ -106,8 +106,10 @@ struct MergeBuffers {
   }
 };
 
+// state.range(0): 1 lets large merges split their rows between two threads, 0 forbids it.
 void mergeRate(benchmark::State& state, int32_t mode, bool opaqueSource) {
   MergeBuffers b(opaqueSource);
+  rvl::testing::setComposeThreads(state.range(0) != 0);
   for (auto _ : state) {
     state.PauseTiming();
     b.destination = b.pristine;  // the same work every round
@@ -116,6 +118,7 @@ void mergeRate(benchmark::State& state, int32_t mode, bool opaqueSource) {
                      0, 0, kSide * 4, mode, 0, 256, false, false);
     benchmark::DoNotOptimize(b.destination.data());
   }
+  rvl::testing::setComposeThreads(true);
   state.counters["Mpixel/s"] = benchmark::Counter(double(state.iterations()) * kSide * kSide / 1e6,
                                                   benchmark::Counter::kIsRate);
 }
@@ -125,11 +128,11 @@ void BM_MergeNormalPartial(benchmark::State& state) { mergeRate(state, 0, false)
 void BM_MergeMultiply(benchmark::State& state) { mergeRate(state, 1, false); }
 void BM_MergeOverlay(benchmark::State& state) { mergeRate(state, 8, false); }
 void BM_MergeSoftLight(benchmark::State& state) { mergeRate(state, 10, false); }
-BENCHMARK(BM_MergeNormalOpaque)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_MergeNormalPartial)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_MergeMultiply)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_MergeOverlay)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_MergeSoftLight)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MergeNormalOpaque)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MergeNormalPartial)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MergeMultiply)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MergeOverlay)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MergeSoftLight)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The floor: reading the source and rewriting the destination, the same bytes.
 void BM_MergeBaselineReadModifyWrite(benchmark::State& state) {
@@ -169,12 +172,14 @@ struct EightLayerPage {
 
 void renderEight(benchmark::State& state, int whole, float scale, int width, int height) {
   EightLayerPage page;
+  rvl::testing::setComposeThreads(state.range(0) != 0);
   RVL_SetScale(whole, scale);
   std::vector<uint8_t> view(size_t(kViewWidth) * kViewHeight * 3);
   for (auto _ : state) {
     RVL_Render(view.data(), kViewWidth * 3, 100, 100, width, height);
     benchmark::DoNotOptimize(view.data());
   }
+  rvl::testing::setComposeThreads(true);
   state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
@@ -185,8 +190,8 @@ void BM_Render8Zoom4(benchmark::State& state) {
 void BM_Render8Shrink2(benchmark::State& state) {
   renderEight(state, 1, 2.0f, kViewWidth * 2, kViewHeight * 2);
 }
-BENCHMARK(BM_Render8Zoom1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Render8Zoom4)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Render8Shrink2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Render8Zoom1)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Render8Zoom4)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Render8Shrink2)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

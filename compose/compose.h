@@ -13,6 +13,10 @@ struct ComposeState {
   // row above instead of compositing it again (on at load; tests turn it off to compare
   // with the plain path).
   bool reuseViewRows;
+  // Tests only: every merged pixel takes the plain per-pixel path (off at load).
+  bool plainMergeOnly;
+  // Large merges and renders split their rows between two threads (on at load).
+  bool mergeThreads;
 };
 
 extern ComposeState compose;
@@ -51,6 +55,11 @@ void mergeRGBA32IntoLayer(const uint8_t* picture, int32_t destinationIndex, int3
 namespace testing {
 // Turns the renderer's row copying on or off.
 void setViewRowReuse(bool enabled);
+// Sends every MergePixels call through the plain per-pixel path (or back to the fast
+// paths).
+void setPlainMergeOnly(bool enabled);
+// Allows or forbids the row-split threads of large merges and renders.
+void setComposeThreads(bool enabled);
 }  // namespace testing
 
 }  // namespace rvl

@@ -6,12 +6,14 @@
 
 namespace rvl {
 
-ComposeState compose{65535, true};
+ComposeState compose{65535, true, false, true};
 
-void resetComposeState() { compose = ComposeState{65535, true}; }
+void resetComposeState() { compose = ComposeState{65535, true, false, true}; }
 
 namespace testing {
 void setViewRowReuse(bool enabled) { compose.reuseViewRows = enabled; }
+void setPlainMergeOnly(bool enabled) { compose.plainMergeOnly = enabled; }
+void setComposeThreads(bool enabled) { compose.mergeThreads = enabled; }
 }  // namespace testing
 
 }  // namespace rvl

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "compose/alpha_stage.h"
 
@@ -44,10 +45,45 @@ struct Backdrop {
   float d[3];
 };
 
+// float(v / 65535.0) for every 16-bit v, formed by that same expression (an exhaustive test
+// checks each entry against it).
+struct UnitTable {
+  float v[65536];
+  UnitTable() {
+    for (int32_t i = 0; i < 65536; ++i) v[i] = float(i / 65535.0);
+  }
+};
+inline const UnitTable kUnit65535{};
+inline float unit65535(int32_t v) { return kUnit65535.v[v]; }
+
+// float(x / 65280.0) for 0 <= x < 2^32 without the division, the same float. q = x times
+// the double nearest 1 / 65280 lies within a few units in the last place (of a double) of
+// the double quotient x / 65280.0; both round to the same float unless a point halfway
+// between two floats lies between them. q's low 29 mantissa bits tell how far q is from
+// such a point: near one (within 64 units, far more than the error), the division is done.
+inline float quotient65280(double x) {
+  const double q = x * (1.0 / 65280.0);
+  uint64_t bits;
+  std::memcpy(&bits, &q, sizeof bits);
+  const uint32_t low = uint32_t(bits) & 0x1FFFFFFFu;
+  if (low - (0x10000000u - 64u) <= 128u) return float(x / 65280.0);
+  return float(q);
+}
+
+// backdropFromPixel through the table and quotient65280 (the same floats).
+inline Backdrop backdropFromPixelFast(const uint16_t* pixel);
+
 inline Backdrop backdropFromPixel(const uint16_t* pixel) {
   Backdrop b;
   b.ad = float(pixel[3] / 65535.0);
   for (int c = 0; c < 3; ++c) b.d[c] = float(pixel[c] * double(b.ad) / 65280.0);
+  return b;
+}
+
+inline Backdrop backdropFromPixelFast(const uint16_t* pixel) {
+  Backdrop b;
+  b.ad = unit65535(pixel[3]);
+  for (int c = 0; c < 3; ++c) b.d[c] = quotient65280(pixel[c] * double(b.ad));
   return b;
 }
 
@@ -61,14 +97,21 @@ struct Blended {
 // Clamps to [0, 1]; a value that is not a number becomes 0.
 inline double unitClamp(double v) { return v > 0 ? (v < 1 ? v : 1) : 0; }
 
-inline Blended blendPixel(const StagedPixel& p, const Backdrop& dst) {
-  const float as = float(p.a / 65535.0);
+// The blend body. Mode < 0: the staged pixel's mode, chosen per pixel (the reference
+// path); otherwise the mode the caller already knows p.mode to be, so the choice of
+// formulas is made once per run instead of once per pixel. Table: the source alpha is
+// looked up instead of divided (the same float).
+template <int32_t Mode, bool Table = (Mode >= 0)>
+inline Blended blendPixelAs(const StagedPixel& p, const Backdrop& dst) {
+  const int32_t mode = Mode >= 0 ? Mode : p.mode;
+  const float as = Table ? unit65535(p.a) : float(p.a / 65535.0);
   const float ad = dst.ad;
   const float ias = float(1.0 - as);
   const float iad = float(1.0 - ad);
   const int32_t colour[3] = {p.r, p.g, p.b};
   float s[3];
-  for (int c = 0; c < 3; ++c) s[c] = float(colour[c] * double(as) / 65280.0);
+  for (int c = 0; c < 3; ++c)
+    s[c] = Table ? quotient65280(colour[c] * double(as)) : float(colour[c] * double(as) / 65280.0);
   const float* d = dst.d;
   double ar = float(double(iad) * as + ad);
   double rc[3];
@@ -78,7 +121,7 @@ inline Blended blendPixel(const StagedPixel& p, const Backdrop& dst) {
     for (int c = 0; c < 3; ++c) rc[c] = channel(double(s[c]), double(d[c]));
   };
   const double sa = as, da = ad, isa = ias, ida = iad;
-  switch (p.mode) {
+  switch (mode) {
     case 1:  // Multiply
       each([&](double S, double D) { return S * ida + D * isa + S * D; });
       break;
@@ -101,7 +144,7 @@ inline Blended blendPixel(const StagedPixel& p, const Backdrop& dst) {
     case 8:  // Overlay
     case 9:  // Hard Light: the same with the test on the source
       each([&](double S, double D) {
-        const bool low = p.mode == 8 ? da > 2 * D : sa > 2 * S;
+        const bool low = mode == 8 ? da > 2 * D : sa > 2 * S;
         const double rest = S * ida + D * isa;
         return low ? 2 * S * D + rest : sa * da - 2 * (sa - S) * (da - D) + rest;
       });
@@ -143,7 +186,7 @@ inline Blended blendPixel(const StagedPixel& p, const Backdrop& dst) {
       const double lightness = (p.r + p.g + p.b) / (3 * 65280.0);
       double du[3];
       for (int c = 0; c < 3; ++c) du[c] = float(d[c] / da);
-      if (p.mode == 17) {
+      if (mode == 17) {
         double x[3];
         for (int c = 0; c < 3; ++c) x[c] = du[c] + (lightness - 0.5) * sa;
         const double average = (x[0] + x[1] + x[2]) * (1.0 / 3);
@@ -168,6 +211,11 @@ inline Blended blendPixel(const StagedPixel& p, const Backdrop& dst) {
   const float inverse = float(1.0 / out.a);
   for (int c = 0; c < 3; ++c) out.c[c] = unitClamp(rc[c] * inverse);
   return out;
+}
+
+// The reference: everything decided per pixel.
+inline Blended blendPixel(const StagedPixel& p, const Backdrop& dst) {
+  return blendPixelAs<-1, false>(p, dst);
 }
 
 }  // namespace rvl

@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <cstddef>
 #include <cstring>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "brush/brush.h"
 #include "compose/alpha_stage.h"
@@ -151,6 +154,156 @@ inline void finishColumn(int32_t v[4], int32_t c, const Finish& f, uint8_t* bgr)
   }
 }
 
+// One entry's step over one page column of the running composite acc: the same steps as
+// the loop body of compositeColumn. M >= 0: the entry's mode, a standard mode (the alpha
+// stage leaves it alone), so the blend's formulas are chosen at compile time.
+template <int32_t M>
+inline void compositeEntryAt(const RowEntry& entry, int32_t c, int32_t k, ViewAccumulator& acc) {
+  const uint16_t* s = entry.pixels + size_t(c) * 4;
+  int32_t a = s[3];
+  const int32_t mode = M >= 0 ? M : entry.mode;
+  if (entry.opaqueBase) {
+    a = 65535;
+  } else {
+    if (a == 0 && skipsTransparent(mode)) return;
+    if (entry.mask && c < entry.maskColumns) {
+      const uint16_t* m = entry.mask + size_t(c) * 4;
+      if (m[3] != 0) a = scaleByMaskPixel(a, m);
+    }
+  }
+  a = scaleByOpacity(a, entry.opacity);
+  StagedPixel p{s[0], s[1], s[2], a, mode, false};
+  if (M < 0) alphaStage(p, false, k);
+  switch (compositeOutcome(p, acc.a == 0, false)) {
+    case Outcome::Keep:
+      break;
+    case Outcome::Clear:
+      acc = ViewAccumulator{{0, 0, 0}, 0};
+      break;
+    case Outcome::Copy:
+      acc = accumulatorFromPixel(p.r, p.g, p.b, p.a);
+      break;
+    case Outcome::OpaqueCopy:
+      acc = accumulatorFromPixel(p.r, p.g, p.b, 65535);
+      break;
+    case Outcome::Blend:
+      if (M >= 0) acc = accumulatorFromBlend(blendPixelAs<M>(p, backdropFromAccumulator(acc)));
+      else acc = accumulatorFromBlend(blendPixel(p, backdropFromAccumulator(acc)));
+      break;
+  }
+}
+
+// One entry over a row's distinct page columns (those the entry holds pixels for).
+template <int32_t M>
+void compositeEntryRow(const RowEntry& entry, const int32_t* columns, int32_t count, int32_t k,
+                       ViewAccumulator* acc) {
+  if (!entry.pixels) return;
+  for (int32_t n = 0; n < count; ++n) {
+    const int32_t c = columns[n];
+    if (c < entry.columns) compositeEntryAt<M>(entry, c, k, acc[n]);
+  }
+}
+
+using EntryRowFunction = void (*)(const RowEntry&, const int32_t*, int32_t, int32_t,
+                                  ViewAccumulator*);
+
+template <int32_t... M>
+EntryRowFunction pickEntryRow(int32_t mode, std::integer_sequence<int32_t, M...>) {
+  (void)mode;
+  return compositeEntryRow<-1>;
+}
+
+EntryRowFunction entryRowFunctionFor(const RowEntry& entry) {
+  if (entry.opaqueBase) return compositeEntryRow<-1>;
+  return pickEntryRow(entry.mode, std::make_integer_sequence<int32_t, kLastStandardMode + 1>{});
+}
+
+struct RenderJob {
+  uint8_t* output;
+  int32_t pitch, x, y, width, height;
+  const RenderList* list;
+  ViewMapping mapping;
+  const LayerSlot* trace;
+  bool overlay;
+  int32_t k;
+  bool reuseRows;
+  bool plain;  // the plain column-by-column path
+  const int32_t* distinctColumns;  // the page columns of an output row, repeats left out
+  int32_t distinctCount;
+};
+
+void renderRows(const RenderJob& job, int32_t firstRow, int32_t endRow,
+                ViewAccumulator* accumulators) {
+  const RenderList& list = *job.list;
+  const ViewMapping& mapping = job.mapping;
+  const int32_t y = job.y;
+  RowEntry row[kMaxRenderEntries];
+  EntryRowFunction entryRow[kMaxRenderEntries];
+  ViewAxis rows(mapping, y, job.height);
+  for (int32_t j = 0; j < firstRow; ++j) rows.advance();
+  int32_t previousRow = -1, previousMaskRow = -1;
+  for (int32_t j = firstRow; j < endRow; ++j, rows.advance()) {
+    const int32_t r = rows.position();
+    const int32_t maskRow = mapping.kind == ViewMappingKind::Shrink
+                                ? shrunkMaskRow(mapping, j, y, page.pageHeight)
+                                : r;
+    uint8_t* out = job.output + ptrdiff_t(j) * job.pitch;
+    // A magnified (or repeated) row shows exactly what the row above showed.
+    if (job.reuseRows && r == previousRow && maskRow == previousMaskRow) {
+      std::memmove(out, out - job.pitch, size_t(mapping.columns) * 3);
+      continue;
+    }
+    previousRow = r;
+    previousMaskRow = maskRow;
+    for (int e = 0; e < list.count; ++e) {
+      const RenderEntry& entry = list.entries[e];
+      row[e] = RowEntry{rowOf(*entry.slot, r),
+                        entry.slot->width,
+                        entry.maskLayer ? rowOf(*entry.maskLayer, r) : nullptr,
+                        entry.maskLayer ? entry.maskLayer->width : 0,
+                        entry.slot->opacity,
+                        entry.slot->mergeMode,
+                        entry.opaqueBase};
+      entryRow[e] = entryRowFunctionFor(row[e]);
+    }
+    Finish finish{job.trace ? rowOf(*job.trace, r) : nullptr, job.trace ? job.trace->width : 0,
+                  nullptr, r};
+    if (job.overlay) finish.maskRow = page.mask + size_t(maskRow) * size_t(page.pageWidth);
+
+    if (!job.plain) {
+      // Entry by entry over the whole row: each page column still sees the entries bottom
+      // to top, with the same steps as compositeColumn.
+      for (int32_t n = 0; n < job.distinctCount; ++n) accumulators[n] = ViewAccumulator{{0, 0, 0}, 0};
+      for (int e = 0; e < list.count; ++e)
+        entryRow[e](row[e], job.distinctColumns, job.distinctCount, job.k, accumulators);
+    }
+
+    ViewAxis columns(mapping, job.x, job.width);
+    int32_t shown = -1;  // the page column the last written pixel showed
+    int32_t n = 0;       // the distinct column it was
+    for (int32_t i = 0; i < mapping.columns; ++i, columns.advance(), out += 3) {
+      const int32_t c = columns.position();
+      if (c == shown) {
+        std::memcpy(out, out - 3, 3);
+        continue;
+      }
+      int32_t v[4];
+      if (job.plain) {
+        compositeColumn(row, list.count, c, job.k, v);
+      } else {
+        const ViewAccumulator& acc = accumulators[n++];
+        for (int q = 0; q < 3; ++q) v[q] = accumulatorColour16(acc.c[q]);
+        v[3] = accumulatorAlpha16(acc.a);
+      }
+      finishColumn(v, c, finish, out);
+      shown = c;
+    }
+  }
+}
+
+// Output rows are split between two threads from this many output pixels on.
+inline constexpr int64_t kThreadedRenderPixels = 1 << 17;
+
 void render(uint8_t* output, int32_t pitch, int32_t x, int32_t y, int32_t width, int32_t height) {
   if (!currentSlot() || !output) return;
   if (x < 0) x = 0;
@@ -168,53 +321,51 @@ void render(uint8_t* output, int32_t pitch, int32_t x, int32_t y, int32_t width,
   const LayerSlot* trace =
       page.tracingMode && page.traceLayer && page.traceLayer->pixels ? page.traceLayer : nullptr;
   const bool overlay = page.maskDisplayed && page.maskEnabled && page.mask;
-  const int32_t k = compose.alphaLayerOpacity;
-  RowEntry row[kMaxRenderEntries];
-
-  ViewAxis rows(mapping, y, height);
   // (Rows are copied only when they cannot overlap.)
   const bool reuseRows = compose.reuseViewRows && std::abs(int64_t(pitch)) >= int64_t(mapping.columns) * 3;
-  int32_t previousRow = -1, previousMaskRow = -1;
-  for (int32_t j = 0; j < mapping.rows; ++j, rows.advance()) {
-    const int32_t r = rows.position();
-    const int32_t maskRow = mapping.kind == ViewMappingKind::Shrink
-                                ? shrunkMaskRow(mapping, j, y, page.pageHeight)
-                                : r;
-    uint8_t* out = output + ptrdiff_t(j) * pitch;
-    // A magnified (or repeated) row shows exactly what the row above showed.
-    if (reuseRows && r == previousRow && maskRow == previousMaskRow) {
-      std::memmove(out, out - pitch, size_t(mapping.columns) * 3);
-      continue;
-    }
-    previousRow = r;
-    previousMaskRow = maskRow;
-    for (int e = 0; e < list.count; ++e) {
-      const RenderEntry& entry = list.entries[e];
-      row[e] = RowEntry{rowOf(*entry.slot, r),
-                        entry.slot->width,
-                        entry.maskLayer ? rowOf(*entry.maskLayer, r) : nullptr,
-                        entry.maskLayer ? entry.maskLayer->width : 0,
-                        entry.slot->opacity,
-                        entry.slot->mergeMode,
-                        entry.opaqueBase};
-    }
-    Finish finish{trace ? rowOf(*trace, r) : nullptr, trace ? trace->width : 0, nullptr, r};
-    if (overlay) finish.maskRow = page.mask + size_t(maskRow) * size_t(page.pageWidth);
+  RenderJob job{output, pitch, x, y, width, height, &list, mapping, trace, overlay,
+                compose.alphaLayerOpacity, reuseRows, compose.plainMergeOnly, nullptr, 0};
 
-    ViewAxis columns(mapping, x, width);
-    int32_t shown = -1;  // the page column the last written pixel showed
-    for (int32_t i = 0; i < mapping.columns; ++i, columns.advance(), out += 3) {
-      const int32_t c = columns.position();
-      if (c == shown) {
-        std::memcpy(out, out - 3, 3);
-        continue;
-      }
-      int32_t v[4];
-      compositeColumn(row, list.count, c, k, v);
-      finishColumn(v, c, finish, out);
-      shown = c;
+  // The distinct page columns of a row (the same for every row); without the memory for
+  // them and the running composites, the plain path draws the view.
+  std::vector<int32_t> distinct;
+  std::vector<ViewAccumulator> accumulators[2];
+  if (!job.plain) {
+    try {
+      ViewAxis columns(mapping, x, width);
+      int32_t shown = -1;
+      for (int32_t i = 0; i < mapping.columns; ++i, columns.advance())
+        if (columns.position() != shown) distinct.push_back(shown = columns.position());
+      accumulators[0].resize(distinct.size());
+    } catch (...) {
+      job.plain = true;
     }
+    job.distinctColumns = distinct.data();
+    job.distinctCount = int32_t(distinct.size());
   }
+
+  // Two threads own the two halves of the output rows; separate rows write separate bytes
+  // and each half starts without a row to copy, so the view is the same.
+  const bool split = compose.mergeThreads && mapping.rows >= 2 &&
+                     int64_t(mapping.columns) * mapping.rows >= kThreadedRenderPixels &&
+                     std::abs(int64_t(pitch)) >= int64_t(mapping.columns) * 3;
+  if (split) {
+    bool threaded = false;
+    try {
+      if (!job.plain) accumulators[1].resize(distinct.size());
+      const int32_t half = mapping.rows / 2;
+      std::thread helper([&job, &accumulators, half] {
+        renderRows(job, half, job.mapping.rows, accumulators[1].data());
+      });
+      threaded = true;
+      renderRows(job, 0, half, accumulators[0].data());
+      helper.join();
+    } catch (...) {
+      if (threaded) throw;
+    }
+    if (threaded) return;
+  }
+  renderRows(job, 0, mapping.rows, accumulators[0].data());
 }
 
 }  // namespace
