@@ -9,7 +9,7 @@ packages=(
   clang libclang-rt-dev
   zlib1g-dev libopencv-core-dev libopencv-imgproc-dev
   libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev libimagequant-dev
-  libmypaint-dev
+  libmypaint-dev imagemagick
 )
 
 missing=()

@@ -1,3 +1,6 @@
+#include <cstdio>
+#include <vector>
+
 #include "brush/brush.h"
 #include "support/data_path.h"
 #include "support/layer_fixture.h"
@@ -61,6 +64,31 @@ TEST_F(ShapeTest, ImageTipFromAScriptIsCachedByNameAndAngle) {
   EXPECT_EQ(brush.shapeSourceAngle, 45);
   RVL_SetBrushShape("", 0);
   EXPECT_NE(brush.shapeSourceImage, nullptr) << "a round tip leaves the cache";
+}
+
+TEST_F(ShapeTest, NonSquarePicturesAreStretchedAndCachedWithoutRereading) {
+  // A 100 x 50 picture: white on the left half, black on the right.
+  std::vector<uint8_t> rgba(100 * 50 * 4);
+  for (int y = 0; y < 50; ++y)
+    for (int x = 0; x < 100; ++x) {
+      uint8_t* p = &rgba[(size_t(y) * 100 + x) * 4];
+      p[0] = p[1] = p[2] = x < 50 ? 255 : 0;
+      p[3] = 255;
+    }
+  const std::string path = ::testing::TempDir() + "ravelin_tip_100x50.png";
+  ASSERT_EQ(RVL_WriteToFileRGBA32(rgba.data(), 100, 50, path.c_str(), ".png", 96), 1);
+  RVL_SetSize(64);
+  RVL_SetBrushShape(path.c_str(), 0);
+  // 64 < 100: shrunk, and the height stretched from 50 to 64, so the bottom-left corner
+  // (outside any round tip) is white.
+  EXPECT_GT(tip(5, 63), 60000);
+  EXPECT_LT(tip(60, 0), 1000);
+  std::remove(path.c_str());
+  RVL_SetSize(32);
+  RVL_SetBrushShape(path.c_str(), 0);  // the file is gone: only the cache can answer
+  EXPECT_GT(tip(2, 31), 60000);
+  EXPECT_EQ(brush.shapeSourceWidth, 100);
+  EXPECT_EQ(brush.shapeSourceHeight, 50);
 }
 
 TEST_F(ShapeTest, UnreadableSourcesGiveTheRoundTip) {
