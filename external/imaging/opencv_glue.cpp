@@ -33,21 +33,13 @@ int interpolation(Resampling how) {
 }
 }  // namespace
 
-uint32_t resampleWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch,
-                            void* dst, uint32_t dw, uint32_t dh, uint32_t dstPitch,
-                            uint32_t bytesPerPixel, Resampling how) noexcept {
-  const int type = matType(bytesPerPixel);
-  if (type < 0) {
-    setLastError(kBadArgument);
-    return 0;
-  }
+// Runs an OpenCV operation that writes into the caller's buffer at dst, wrapped as out.
+// Every OpenCV failure becomes the library's last error; an operation that replaced out's
+// buffer with one of its own (it would have, given a wrong size or type) is a failure too.
+template <class Operation>
+uint32_t runIntoCaller(void* dst, cv::Mat& out, Operation operation) noexcept {
   try {
-    const cv::Mat in(static_cast<int>(h), static_cast<int>(w), type, const_cast<void*>(src),
-                     srcPitch);
-    cv::Mat out(static_cast<int>(dh), static_cast<int>(dw), type, dst, dstPitch);
-    cv::resize(in, out, out.size(), 0, 0, interpolation(how));
-    // resize keeps a destination of the right size and type; anything else would mean it
-    // wrote into a buffer of its own.
+    operation();
     if (out.data != dst) {
       setLastError(kLibraryFailure);
       return 0;
@@ -63,6 +55,24 @@ uint32_t resampleWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t sr
   return 0;
 }
 
+uint32_t resampleWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch,
+                            void* dst, uint32_t dw, uint32_t dh, uint32_t dstPitch,
+                            uint32_t bytesPerPixel, Resampling how) noexcept {
+  const int type = matType(bytesPerPixel);
+  if (type < 0) {
+    setLastError(kBadArgument);
+    return 0;
+  }
+  try {
+    const cv::Mat in(static_cast<int>(h), static_cast<int>(w), type, const_cast<void*>(src), srcPitch);
+    cv::Mat out(static_cast<int>(dh), static_cast<int>(dw), type, dst, dstPitch);
+    return runIntoCaller(dst, out, [&] { cv::resize(in, out, out.size(), 0, 0, interpolation(how)); });
+  } catch (...) {
+    setLastError(kLibraryFailure);
+    return 0;
+  }
+}
+
 uint32_t gaussianBlurWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch, void* dst,
                                 uint32_t dstPitch, uint32_t bytesPerPixel, double sigma) noexcept {
   const int type = matType(bytesPerPixel);
@@ -73,20 +83,11 @@ uint32_t gaussianBlurWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_
   try {
     const cv::Mat in(static_cast<int>(h), static_cast<int>(w), type, const_cast<void*>(src), srcPitch);
     cv::Mat out(static_cast<int>(h), static_cast<int>(w), type, dst, dstPitch);
-    cv::GaussianBlur(in, out, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
-    if (out.data != dst) {
-      setLastError(kLibraryFailure);
-      return 0;
-    }
-    return 1;
-  } catch (const cv::Exception& e) {
-    setLastError(e.code == cv::Error::StsNoMem ? kOutOfMemory : kLibraryFailure);
-  } catch (const std::bad_alloc&) {
-    setLastError(kOutOfMemory);
+    return runIntoCaller(dst, out, [&] { cv::GaussianBlur(in, out, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE); });
   } catch (...) {
     setLastError(kLibraryFailure);
+    return 0;
   }
-  return 0;
 }
 
 }  // namespace rvl::imaging
