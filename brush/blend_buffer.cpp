@@ -15,8 +15,6 @@ namespace rvl {
 
 namespace {
 
-inline uint32_t clamp16(int64_t v) { return uint32_t(std::clamp<int64_t>(v, 0, 65535)); }
-
 // A page-sized RGBA64 picture the load is taken from: a host buffer (page size and pitch
 // assumed) or a slot (walked only where it holds pixels).
 struct Source {

@@ -15,6 +15,9 @@ struct PaintLayer {
 
 inline constexpr int kMaxSampleTable = 1000;
 
+// A wide intermediate held to the 16-bit channel range.
+inline uint32_t clamp16(int64_t v) { return uint32_t(v < 0 ? 0 : v > 65535 ? 65535 : v); }
+
 struct GritPosition {
   int32_t buffer;  // 0..19, or -1 before the first pattern is chosen
   int32_t offset;  // rows * brushBufferSize + columns, each 0..24

@@ -15,8 +15,6 @@ namespace rvl {
 
 namespace {
 
-inline uint32_t clamp16(int64_t v) { return uint32_t(std::clamp<int64_t>(v, 0, 65535)); }
-
 // The dab's rectangle on the page and where its first row and column sit in the tip.
 struct DabGeometry {
   int32_t n;            // dab side in page pixels (sampleCount, held to the buffers)
@@ -348,12 +346,6 @@ void paintPlain(const DabGeometry& geo, LayerSlot* destination, const uint8_t* g
 namespace testing {
 void setDabFastPath(bool enabled) { fastPathEnabled = enabled; }
 }  // namespace testing
-
-namespace {
-
-void endOfDab();
-
-}  // namespace
 
 void drawDab(int32_t x, int32_t y, uint32_t r, uint32_t g, uint32_t b) {
   brush.brushColour[0] = uint16_t(r & 65280);

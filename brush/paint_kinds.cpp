@@ -10,8 +10,6 @@ namespace rvl {
 
 namespace {
 
-inline uint32_t clamp16(int64_t v) { return uint32_t(std::clamp<int64_t>(v, 0, 65535)); }
-
 // The blend modes 34..48 on one channel.
 uint32_t blendMode(int32_t kind, int64_t c, int64_t d) {
   switch (kind) {
