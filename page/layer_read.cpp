@@ -1,5 +1,6 @@
 // Layers out to host pictures; none of these changes a layer.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "page/layer_read.h"
@@ -42,6 +43,12 @@ void reduceRect(uint8_t* destination, int32_t destinationPitch, const uint16_t* 
   for (int32_t row = 0; row < height; ++row)
     convert(reinterpret_cast<const uint16_t*>(s + int64_t(row) * sourcePitch),
             destination + int64_t(row) * destinationPitch, size_t(width));
+}
+
+// The packed forms compute their pitches from the widths: refuse widths whose pitch would
+// not fit 32 bits.
+bool packedRectUsable(const uint16_t* source, int32_t x, int32_t y, int32_t width, int32_t sourceWidth) {
+  return source && x >= 0 && y >= 0 && sourceWidth > 0 && sourceWidth <= INT32_MAX / 8 && width <= INT32_MAX / 8;
 }
 
 }  // namespace
@@ -97,7 +104,7 @@ extern "C" void RVL_RGBA64RectToRGBA32(const uint16_t* source, int32_t x, int32_
                                        int32_t height, int32_t sourceWidth, int32_t ignored,
                                        uint8_t* destination) {
   (void)ignored;
-  if (!source || x < 0 || y < 0 || sourceWidth <= 0) return;
+  if (!packedRectUsable(source, x, y, width, sourceWidth)) return;
   reduceRect(destination, width * 4, source + (int64_t(y) * sourceWidth + x) * 4, sourceWidth * 8,
              width, height, reduceRowRGBA32);
 }
@@ -106,7 +113,7 @@ extern "C" void RVL_RGBA64RectToRGBA24(const uint16_t* source, int32_t x, int32_
                                        int32_t height, int32_t sourceWidth, int32_t ignored,
                                        uint8_t* destination) {
   (void)ignored;
-  if (!source || x < 0 || y < 0 || sourceWidth <= 0) return;
+  if (!packedRectUsable(source, x, y, width, sourceWidth)) return;
   reduceRect(destination, width * 3, source + (int64_t(y) * sourceWidth + x) * 4, sourceWidth * 8,
              width, height, reduceRowRGB24);
 }
