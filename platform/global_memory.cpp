@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "frame/allocator.h"
+#include "platform/heap.h"
 
 namespace rvl::platform {
 
@@ -20,7 +20,7 @@ uint8_t* payload(GlobalBlock block) { return reinterpret_cast<uint8_t*>(block + 
 
 GlobalBlock globalAlloc(size_t bytes, bool zeroed) {
   if (bytes > SIZE_MAX - sizeof(GlobalBlockData)) return nullptr;
-  void* memory = engineAlloc(sizeof(GlobalBlockData) + bytes);
+  void* memory = allocate(sizeof(GlobalBlockData) + bytes);
   if (!memory) return nullptr;
   GlobalBlock block = new (memory) GlobalBlockData{bytes};
   if (zeroed) std::memset(payload(block), 0, bytes);
@@ -38,7 +38,7 @@ void globalFree(GlobalBlock block) {
   if (!block) return;
   --liveBlocks;
   block->~GlobalBlockData();
-  engineFree(block);
+  deallocate(block);
 }
 
 namespace testing {

@@ -19,7 +19,7 @@
 
 #include "external/fxscript/effects.h"
 #include "external/fxscript/generators.h"
-#include "frame/allocator.h"
+#include "external/fxscript/memory.h"
 
 namespace rvl::fxscript {
 
@@ -38,7 +38,7 @@ bool rotatePicture(uint8_t* picture, int32_t width, int32_t height, const Effect
 
   const size_t rowBytes = static_cast<size_t>(width) * 4;
   const size_t bytes = rowBytes * static_cast<size_t>(height);
-  uint8_t* source = allocArray<uint8_t>(bytes);
+  uint8_t* source = allocateArray<uint8_t>(bytes);
   if (!source) return false;
   std::memcpy(source, picture, bytes);
 
@@ -75,7 +75,7 @@ bool rotatePicture(uint8_t* picture, int32_t width, int32_t height, const Effect
       }
     }
   }
-  engineFree(source);
+  deallocate(source);
   return true;
 }
 

@@ -4,8 +4,8 @@
 
 #include "external/fxscript/effects.h"
 #include "external/fxscript/fxscript.h"
+#include "external/fxscript/memory.h"
 #include "external/fxscript/script.h"
-#include "frame/allocator.h"
 
 namespace rvl::fxscript {
 
@@ -24,7 +24,8 @@ struct LibraryState {
 LibraryState state{};
 
 void dropScript() {
-  release(state.row);
+  deallocate(state.row);
+  state.row = nullptr;
   state.scriptLoaded = false;
   state.script.width = state.script.height = state.script.layerCount = 0;
 }
@@ -34,12 +35,12 @@ bool readScriptFile(const char* path, Script& script) {
   if (!path || !*path) return false;
   std::FILE* file = std::fopen(path, "rb");
   if (!file) return false;
-  uint8_t* text = allocArray<uint8_t>(kMaxScriptBytes + 1);
+  uint8_t* text = allocateArray<uint8_t>(kMaxScriptBytes + 1);
   bool ok = false;
   if (text) {
     const size_t got = std::fread(text, 1, kMaxScriptBytes + 1, file);
     ok = got <= kMaxScriptBytes && parseScript(text, got, script);
-    engineFree(text);
+    deallocate(text);
   }
   std::fclose(file);
   return ok;
@@ -66,7 +67,7 @@ int32_t FXR_LoadScriptFromFile(const char* path) noexcept {
 
 int32_t FXR_InitBuffers() noexcept {
   if (!state.initialised || !state.scriptLoaded) return 0;
-  if (!state.row) state.row = allocArray<double>(static_cast<size_t>(state.script.width));
+  if (!state.row) state.row = allocateArray<double>(static_cast<size_t>(state.script.width));
   return state.row ? 1 : 0;
 }
 

@@ -1,118 +1,153 @@
-// The conversion family: byte shuffles between packed formats, plain row loops.
+// The conversion family: byte shuffles between packed formats. Each call builds views of
+// its buffers, validates them and runs its kernel (image_view.h).
 #include "external/imaging/conversion.h"
 
-#include <cstddef>
-
-#include "external/imaging/pixel_buffer.h"
+#include "external/imaging/image_view.h"
 
 namespace rvl::imaging {
 
 namespace {
-bool validPlane(const uint8_t* plane, uint32_t width, uint32_t height, uint32_t pitch) {
-  return validImage(plane, width, height, pitch, 1);
-}
 
-bool anyPlane(const uint8_t* const planes[4], uint32_t count) {
-  for (uint32_t c = 0; c < count; ++c)
-    if (planes[c]) return true;
-  return false;
-}
-}  // namespace
+// ---- kernels: every view already valid, sizes matching ----
 
-uint32_t IS3RGBAToBGRA(uint8_t* image, uint32_t width, uint32_t height, uint32_t pitch) {
-  if (!validImage(image, width, height, pitch, 4)) return badArgument();
-  for (uint32_t y = 0; y < height; ++y) {
-    uint8_t* p = image + static_cast<size_t>(y) * pitch;
-    for (uint32_t x = 0; x < width; ++x, p += 4) {
-      uint8_t red = p[0];
+void swapRedBlueKernel(ImageView image) {
+  for (int64_t y = 0; y < image.height; ++y) {
+    uint8_t* p = image.row(y);
+    for (int64_t x = 0; x < image.width; ++x, p += 4) {
+      const uint8_t red = p[0];
       p[0] = p[2];
       p[2] = red;
     }
   }
-  return 1;
 }
 
-uint32_t IS3RGBToRGBA(const uint8_t* rgb, uint32_t width, uint32_t height, uint32_t rgbPitch,
-                      uint8_t* rgba, uint32_t rgbaPitch) {
-  if (!validImage(rgb, width, height, rgbPitch, 3) ||
-      !validImage(rgba, width, height, rgbaPitch, 4))
-    return badArgument();
-  for (uint32_t y = 0; y < height; ++y) {
-    const uint8_t* s = rgb + static_cast<size_t>(y) * rgbPitch;
-    uint8_t* d = rgba + static_cast<size_t>(y) * rgbaPitch;
-    for (uint32_t x = 0; x < width; ++x, s += 3, d += 4) {
+void rgbToRgbaKernel(ConstImageView rgb, ImageView rgba) {
+  for (int64_t y = 0; y < rgb.height; ++y) {
+    const uint8_t* s = rgb.row(y);
+    uint8_t* d = rgba.row(y);
+    for (int64_t x = 0; x < rgb.width; ++x, s += 3, d += 4) {
       d[0] = s[0];
       d[1] = s[1];
       d[2] = s[2];
       d[3] = 255;
     }
   }
+}
+
+// alpha.data null: the alpha is dropped.
+void rgbaToRgbPlusAlphaKernel(ConstImageView rgba, ImageView rgb, ImageView alpha) {
+  for (int64_t y = 0; y < rgba.height; ++y) {
+    const uint8_t* s = rgba.row(y);
+    uint8_t* d = rgb.row(y);
+    for (int64_t x = 0; x < rgba.width; ++x, s += 4, d += 3) {
+      d[0] = s[0];
+      d[1] = s[1];
+      d[2] = s[2];
+    }
+    if (alpha.data) {
+      s = rgba.row(y) + 3;
+      uint8_t* a = alpha.row(y);
+      for (int64_t x = 0; x < rgba.width; ++x, s += 4) a[x] = *s;
+    }
+  }
+}
+
+// Channel c of image into the 8-bit plane.
+void channelToPlaneKernel(ConstImageView image, int64_t c, ImageView plane) {
+  for (int64_t y = 0; y < image.height; ++y) {
+    const uint8_t* s = image.row(y) + c;
+    uint8_t* d = plane.row(y);
+    for (int64_t x = 0; x < image.width; ++x, s += image.bytesPerPixel) d[x] = *s;
+  }
+}
+
+// The 8-bit plane into channel c of image.
+void planeToChannelKernel(ConstImageView plane, ImageView image, int64_t c) {
+  for (int64_t y = 0; y < image.height; ++y) {
+    const uint8_t* s = plane.row(y);
+    uint8_t* d = image.row(y) + c;
+    for (int64_t x = 0; x < image.width; ++x, d += image.bytesPerPixel) *d = s[x];
+  }
+}
+
+void greyKernel(ConstImageView src, ImageView grey) {
+  for (int64_t y = 0; y < src.height; ++y) {
+    const uint8_t* s = src.row(y);
+    uint8_t* d = grey.row(y);
+    for (int64_t x = 0; x < src.width; ++x, s += src.bytesPerPixel)
+      d[x] = static_cast<uint8_t>((77u * s[0] + 150u * s[1] + 29u * s[2] + 128u) >> 8);
+  }
+}
+
+// The planes of a split or combine: one view per non-null entry of the first count.
+// False when one of them is not a valid plane of the image's size.
+template <class Byte>
+bool planeViews(Byte* const planes[4], int64_t count, ConstImageView image, uint32_t planePitch,
+                BasicImageView<Byte> views[4]) {
+  for (int64_t c = 0; c < count; ++c) {
+    views[c] = {};
+    if (!planes[c]) continue;
+    views[c] = imageView(planes[c], image.width, image.height, planePitch, 1);
+    if (!validView(views[c], kGrey8)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---- the calls: build views, validate, run the kernel ----
+
+uint32_t IS3RGBAToBGRA(uint8_t* image, uint32_t width, uint32_t height, uint32_t pitch) {
+  const ImageView rgba = imageView(image, width, height, pitch, 4);
+  if (!validView(rgba, kRGBA32)) return badArgument();
+  swapRedBlueKernel(rgba);
+  return 1;
+}
+
+uint32_t IS3RGBToRGBA(const uint8_t* rgb, uint32_t width, uint32_t height, uint32_t rgbPitch,
+                      uint8_t* rgba, uint32_t rgbaPitch) {
+  const ConstImageView in = imageView(rgb, width, height, rgbPitch, 3);
+  const ImageView out = imageView(rgba, width, height, rgbaPitch, 4);
+  if (!validView(in, kRGB24) || !validView(out, kRGBA32)) return badArgument();
+  rgbToRgbaKernel(in, out);
   return 1;
 }
 
 uint32_t IS3RGBAToRGBPlusAlpha(const uint8_t* rgba, uint32_t width, uint32_t height,
                                uint32_t rgbaPitch, uint8_t* rgb, uint32_t rgbPitch,
                                uint8_t* alpha, uint32_t alphaPitch) {
-  if (!validImage(rgba, width, height, rgbaPitch, 4) ||
-      !validImage(rgb, width, height, rgbPitch, 3) ||
-      (alpha && !validPlane(alpha, width, height, alphaPitch)))
+  const ConstImageView in = imageView(rgba, width, height, rgbaPitch, 4);
+  const ImageView out = imageView(rgb, width, height, rgbPitch, 3);
+  const ImageView plane = alpha ? imageView(alpha, width, height, alphaPitch, 1) : ImageView{};
+  if (!validView(in, kRGBA32) || !validView(out, kRGB24) || (alpha && !validView(plane, kGrey8)))
     return badArgument();
-  for (uint32_t y = 0; y < height; ++y) {
-    const uint8_t* s = rgba + static_cast<size_t>(y) * rgbaPitch;
-    uint8_t* d = rgb + static_cast<size_t>(y) * rgbPitch;
-    for (uint32_t x = 0; x < width; ++x, s += 4, d += 3) {
-      d[0] = s[0];
-      d[1] = s[1];
-      d[2] = s[2];
-    }
-    if (alpha) {
-      s = rgba + static_cast<size_t>(y) * rgbaPitch + 3;
-      uint8_t* a = alpha + static_cast<size_t>(y) * alphaPitch;
-      for (uint32_t x = 0; x < width; ++x, s += 4) a[x] = *s;
-    }
-  }
+  rgbaToRgbPlusAlphaKernel(in, out, plane);
   return 1;
 }
 
 uint32_t IS3SplitImage(const uint8_t* image, uint32_t width, uint32_t height,
                        uint32_t bytesPerPixel, uint32_t pitch, uint8_t* const planes[4],
                        uint32_t planePitch) {
-  if ((bytesPerPixel != 3 && bytesPerPixel != 4) || !planes ||
-      !validImage(image, width, height, pitch, bytesPerPixel))
+  const ConstImageView in = imageView(image, width, height, pitch, bytesPerPixel);
+  ImageView out[4];
+  if (!planes || !validView(in, kRGB24 | kRGBA32) ||
+      !planeViews(planes, in.bytesPerPixel, in, planePitch, out))
     return badArgument();
-  const uint32_t channels = bytesPerPixel;
-  if (anyPlane(planes, channels) && planePitch < width)
-    return badArgument();
-  for (uint32_t c = 0; c < channels; ++c) {
-    uint8_t* plane = planes[c];
-    if (!plane) continue;
-    for (uint32_t y = 0; y < height; ++y) {
-      const uint8_t* s = image + static_cast<size_t>(y) * pitch + c;
-      uint8_t* d = plane + static_cast<size_t>(y) * planePitch;
-      for (uint32_t x = 0; x < width; ++x, s += channels) d[x] = *s;
-    }
-  }
+  for (int64_t c = 0; c < in.bytesPerPixel; ++c)
+    if (out[c].data) channelToPlaneKernel(in, c, out[c]);
   return 1;
 }
 
 uint32_t IS3CombineImageChannels(uint8_t* image, uint32_t width, uint32_t height,
                                  uint32_t bytesPerPixel, uint32_t pitch,
                                  const uint8_t* const planes[4], uint32_t planePitch) {
-  if ((bytesPerPixel != 3 && bytesPerPixel != 4) || !planes ||
-      !validImage(image, width, height, pitch, bytesPerPixel))
+  const ImageView out = imageView(image, width, height, pitch, bytesPerPixel);
+  ConstImageView in[4];
+  if (!planes || !validView(out, kRGB24 | kRGBA32) ||
+      !planeViews(planes, out.bytesPerPixel, out, planePitch, in))
     return badArgument();
-  const uint32_t channels = bytesPerPixel;
-  if (anyPlane(planes, channels) && planePitch < width)
-    return badArgument();
-  for (uint32_t c = 0; c < channels; ++c) {
-    const uint8_t* plane = planes[c];
-    if (!plane) continue;
-    for (uint32_t y = 0; y < height; ++y) {
-      const uint8_t* s = plane + static_cast<size_t>(y) * planePitch;
-      uint8_t* d = image + static_cast<size_t>(y) * pitch + c;
-      for (uint32_t x = 0; x < width; ++x, d += channels) *d = s[x];
-    }
-  }
+  for (int64_t c = 0; c < out.bytesPerPixel; ++c)
+    if (in[c].data) planeToChannelKernel(in[c], out, c);
   return 1;
 }
 
@@ -120,16 +155,10 @@ uint32_t IS3ImageToGrayScale8Bit(const uint8_t* src, uint32_t width, uint32_t he
                                  uint32_t bytesPerPixel, uint32_t srcPitch, uint8_t* dst,
                                  uint32_t dstPitch, uint32_t flags) {
   (void)flags;
-  if ((bytesPerPixel != 3 && bytesPerPixel != 4) ||
-      !validImage(src, width, height, srcPitch, bytesPerPixel) ||
-      !validPlane(dst, width, height, dstPitch))
-    return badArgument();
-  for (uint32_t y = 0; y < height; ++y) {
-    const uint8_t* s = src + static_cast<size_t>(y) * srcPitch;
-    uint8_t* d = dst + static_cast<size_t>(y) * dstPitch;
-    for (uint32_t x = 0; x < width; ++x, s += bytesPerPixel)
-      d[x] = static_cast<uint8_t>((77u * s[0] + 150u * s[1] + 29u * s[2] + 128u) >> 8);
-  }
+  const ConstImageView in = imageView(src, width, height, srcPitch, bytesPerPixel);
+  const ImageView grey = imageView(dst, width, height, dstPitch, 1);
+  if (!validView(in, kRGB24 | kRGBA32) || !validView(grey, kGrey8)) return badArgument();
+  greyKernel(in, grey);
   return 1;
 }
 

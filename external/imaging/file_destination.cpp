@@ -5,12 +5,12 @@ namespace rvl::imaging {
 
 DestinationHandle IS3OpenFileDest(const char* path, uint32_t) {
   if (!path || !*path) return failed(kBadArgument), nullptr;
-  void* record = engineAlloc(sizeof(DestinationData));
+  void* record = allocate(sizeof(DestinationData));
   if (!record) return failed(kOutOfMemory), nullptr;
   // Read access too: the TIFF writer reads back what it wrote.
   FILE* file = std::fopen(path, "w+b");
   if (!file) {
-    engineFree(record);
+    deallocate(record);
     return failed(kBadArgument), nullptr;
   }
   return new (record) DestinationData{file, false};
@@ -21,7 +21,7 @@ uint32_t IS3CloseDest(DestinationHandle destination) {
   const bool closed = std::fclose(destination->file) == 0;
   const bool ok = closed && !destination->failed;
   destination->~DestinationData();
-  engineFree(destination);
+  deallocate(destination);
   return ok ? 1 : failed(kLibraryFailure);
 }
 
@@ -50,12 +50,11 @@ uint32_t IS3DestroyWriteLines(LineWriterHandle writer) {
   return ok ? 1 : failed(complete ? kLibraryFailure : kBadArgument);
 }
 
-uint32_t writeAllLines(LineWriterHandle writer, const uint8_t* pixels, uint32_t rowBytes,
-                       bool bottomUp) {
+uint32_t writeAllLines(LineWriterHandle writer, ConstImageView rows, bool bottomUp) {
   if (!writer) return 0;
   for (uint32_t i = 0; i < writer->height; ++i) {
     const uint32_t y = bottomUp ? writer->height - 1 - i : i;
-    if (!IS3WriteNextLine(writer, pixels + size_t(y) * rowBytes)) break;
+    if (!IS3WriteNextLine(writer, rows.row(y))) break;
   }
   return IS3DestroyWriteLines(writer);
 }

@@ -11,8 +11,9 @@
 
 #include "external/imaging/file_read.h"
 #include "external/imaging/file_write.h"
+#include "external/imaging/image_view.h"
 #include "external/imaging/library.h"
-#include "frame/allocator.h"
+#include "external/imaging/memory.h"
 #include "platform/global_memory.h"
 
 namespace rvl::imaging {
@@ -35,11 +36,11 @@ struct DestinationData {
   bool failed;  // a write did not complete
 };
 
-// Bytes owned through the engine allocator (so its fault hooks reach the readers).
+// Bytes owned through the library's allocator (memory.h).
 class Bytes {
  public:
   Bytes() = default;
-  explicit Bytes(size_t count) : data_(static_cast<uint8_t*>(engineAlloc(count ? count : 1))),
+  explicit Bytes(size_t count) : data_(static_cast<uint8_t*>(allocate(count))),
                                  size_(data_ ? count : 0) {}
   Bytes(const Bytes&) = delete;
   Bytes& operator=(const Bytes&) = delete;
@@ -49,7 +50,7 @@ class Bytes {
   }
   Bytes& operator=(Bytes&& other) noexcept {
     if (this != &other) {
-      engineFree(data_);
+      deallocate(data_);
       data_ = other.data_;
       size_ = other.size_;
       other.data_ = nullptr;
@@ -57,7 +58,7 @@ class Bytes {
     }
     return *this;
   }
-  ~Bytes() { engineFree(data_); }
+  ~Bytes() { deallocate(data_); }
   explicit operator bool() const { return data_ != nullptr; }
   uint8_t* data() { return data_; }
   const uint8_t* data() const { return data_; }
@@ -199,11 +200,11 @@ struct LineWriterData {
   bool failedOnce = false;
 };
 
-// A new line writer of type T for a width × height picture (through the engine
+// A new line writer of type T for a width × height picture (through the library's
 // allocator); null with kOutOfMemory when it cannot be had.
 template <class T>
 T* makeLineWriter(uint32_t width, uint32_t height) {
-  void* memory = engineAlloc(sizeof(T));
+  void* memory = allocate(sizeof(T));
   if (!memory) return setLastError(kOutOfMemory), nullptr;
   T* writer = new (memory) T();
   writer->width = width;
@@ -213,14 +214,14 @@ T* makeLineWriter(uint32_t width, uint32_t height) {
 inline void destroyLineWriter(LineWriterData* writer) {
   if (!writer) return;
   writer->~LineWriterData();
-  engineFree(writer);
+  deallocate(writer);
 }
 
-// A zeroed working record of type T through the engine allocator, for the glue units'
+// A zeroed working record of type T through the library's allocator, for the glue units'
 // library structures; null with kOutOfMemory when it cannot be had.
 template <class T>
 T* makeJob() {
-  void* memory = engineAlloc(sizeof(T));
+  void* memory = allocate(sizeof(T));
   if (!memory) return setLastError(kOutOfMemory), nullptr;
   return new (memory) T();
 }
@@ -228,13 +229,22 @@ template <class T>
 void destroyJob(T* job) {
   if (!job) return;
   job->~T();
-  engineFree(job);
+  deallocate(job);
 }
 
-// Feeds a whole picture to a line writer (rows top first, or bottom first when
-// bottomUp) and destroys it; the whole-picture writers end here. Non-zero on success.
-uint32_t writeAllLines(LineWriterHandle writer, const uint8_t* pixels, uint32_t rowBytes,
-                       bool bottomUp);
+// Feeds a whole picture, a valid view, to a line writer (rows top first, or bottom
+// first when bottomUp) and destroys it; the whole-picture writers end here. Non-zero on
+// success.
+uint32_t writeAllLines(LineWriterHandle writer, ConstImageView rows, bool bottomUp);
+
+// The rows a whole-picture writer is given: width pixels of bitsPerPixel / 8 bytes in
+// rows of rowBytes. False (and nothing to write) unless that is a valid view of one of
+// the byte sizes in allowed.
+inline bool writerRows(const uint8_t* pixels, uint32_t width, uint32_t height, uint32_t rowBytes,
+                       uint32_t bytesPerPixel, PixelSizes allowed, ConstImageView& rows) {
+  rows = imageView(pixels, width, height, rowBytes, bytesPerPixel);
+  return validView(rows, allowed);
+}
 
 // Copies a row of RGB24 / RGBA32 into BGR24 / BGRA32 (bytesPerPixel 3 or 4).
 inline void swapRedBlue(const uint8_t* in, uint8_t* out, uint32_t width, uint32_t bytesPerPixel) {

@@ -8,7 +8,7 @@ namespace rvl::imaging {
 namespace {
 
 SourceHandle newSource(FILE* file, const uint8_t* memory, uint64_t size) {
-  void* record = engineAlloc(sizeof(SourceData));
+  void* record = allocate(sizeof(SourceData));
   if (!record) return nullptr;
   return new (record) SourceData{file, memory, size, 0};
 }
@@ -66,7 +66,7 @@ uint32_t IS3CloseSource(SourceHandle source) {
   if (!source) return 0;
   if (source->file) std::fclose(source->file);
   source->~SourceData();
-  engineFree(source);
+  deallocate(source);
   return 1;
 }
 

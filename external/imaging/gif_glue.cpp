@@ -32,6 +32,16 @@ int writeDestination(GifFileType* gif, const GifByteType* data, int count) {
              : 0;
 }
 
+// The most pixels LZW data of bytes bytes can decode to. Every code takes at least one
+// bit; the i-th code after a clear decodes to at most i pixels (each table entry is one
+// longer than an earlier string) and no code to more than 4096, so clears never help.
+uint64_t mostDecodedPixels(uint64_t bytes) {
+  constexpr uint64_t kLongest = 4096;
+  const uint64_t codes = bytes * 8;
+  if (codes <= kLongest) return codes * (codes + 1) / 2;
+  return kLongest * (kLongest + 1) / 2 + (codes - kLongest) * kLongest;
+}
+
 // Reads the first frame onto the canvas; false when the data is refused.
 bool readFirstFrame(GifFileType* gif, Picture& out) {
   int transparent = -1;
@@ -60,6 +70,11 @@ bool readFirstFrame(GifFileType* gif, Picture& out) {
     const uint64_t height = screen ? uint64_t(gif->SHeight) : bottom;
     if (!pictureSizeOk(width, height) || uint64_t(frame.Width) > kMaxPictureSide ||
         uint64_t(frame.Height) > kMaxPictureSide)
+      return false;
+    // A frame its data cannot fill is refused before anything is allocated. (The screen
+    // around it is filled transparent, so a small file may still declare a large one.)
+    const auto* input = static_cast<const MemoryInput*>(gif->UserData);
+    if (uint64_t(frame.Width) * uint64_t(frame.Height) > mostDecodedPixels(input->size - input->at))
       return false;
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     uint8_t colours[256][4];
@@ -117,8 +132,9 @@ uint32_t IS3WriteGIF(DestinationHandle destination, const uint8_t* indices, uint
                      uint32_t height, uint32_t rowBytes, uint32_t bitsPerPixel,
                      uint32_t paletteColours, const uint8_t* palette, int32_t transparentIndex,
                      uint32_t) {
-  if (!destination || !indices || !palette || width < 1 || height < 1 || width > 65535 ||
-      height > 65535 || rowBytes < width || bitsPerPixel < 1 || bitsPerPixel > 8 ||
+  ConstImageView rows;
+  if (!writerRows(indices, width, height, rowBytes, 1, kGrey8, rows) || !destination ||
+      !palette || width > 65535 || height > 65535 || bitsPerPixel < 1 || bitsPerPixel > 8 ||
       paletteColours < 1 || paletteColours > (1u << bitsPerPixel) ||
       transparentIndex >= int32_t(1u << bitsPerPixel))
     return failed(kBadArgument);
@@ -143,7 +159,7 @@ uint32_t IS3WriteGIF(DestinationHandle destination, const uint8_t* indices, uint
   const uint8_t mask = uint8_t((1u << bitsPerPixel) - 1);
   for (uint32_t y = 0; ok && y < height; ++y) {
     // giflib masks the row it is given: hand it a copy.
-    const uint8_t* row = indices + size_t(y) * rowBytes;
+    const uint8_t* row = rows.row(y);
     for (uint32_t x = 0; x < width; ++x) line.data()[x] = row[x] & mask;
     ok = EGifPutLine(gif, line.data(), int(width)) == GIF_OK;
   }

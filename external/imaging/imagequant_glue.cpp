@@ -2,29 +2,28 @@
 #include <libimagequant.h>
 
 #include "external/imaging/file_io.h"
+#include "external/imaging/image_view.h"
 
 namespace rvl::imaging {
 
 namespace {
-void* quantiserAlloc(size_t bytes) { return engineAlloc(bytes); }
-void quantiserFree(void* block) { engineFree(block); }
-}  // namespace
+// libimagequant's working memory comes from the library's allocator too.
+void* quantiserAlloc(size_t bytes) { return allocate(bytes); }
+void quantiserFree(void* block) { deallocate(block); }
 
-uint32_t IS3RGBToPalette(const uint8_t* rgb, uint32_t width, uint32_t height, uint32_t rgbPitch,
-                         uint8_t* dst, uint32_t dstPitch, uint32_t maxColours, uint8_t* palette,
-                         uint32_t dither, uint32_t minQuality, uint32_t) {
-  if (!rgb || !dst || !palette || width < 1 || height < 1 || width > 0x7fffffff ||
-      height > 0x7fffffff || uint64_t(width) * 3 > rgbPitch || dstPitch < width ||
-      maxColours < 2 || maxColours > 256 || minQuality > 100)
-    return failed(kBadArgument);
-  const size_t pixels = size_t(width) * height;
+// The quantiser's kernel: rgb (RGB24) and indices (8-bit) valid views of one size,
+// maxColours 2..256, minQuality 0..100.
+uint32_t quantiseKernel(ConstImageView rgb, ImageView indices, uint32_t maxColours,
+                        uint8_t* palette, uint32_t dither, uint32_t minQuality) {
+  const size_t width = size_t(rgb.width), height = size_t(rgb.height);
+  const size_t pixels = width * height;
   Bytes rgba(pixels * 4);
-  Bytes indices(pixels);
-  if (!rgba || !indices) return failed(kOutOfMemory);
-  for (uint32_t y = 0; y < height; ++y) {
-    const uint8_t* in = rgb + size_t(y) * rgbPitch;
-    uint8_t* o = rgba.data() + size_t(y) * width * 4;
-    for (uint32_t x = 0; x < width; ++x, in += 3, o += 4) {
+  Bytes packed(pixels);
+  if (!rgba || !packed) return failed(kOutOfMemory);
+  for (size_t y = 0; y < height; ++y) {
+    const uint8_t* in = rgb.row(int64_t(y));
+    uint8_t* o = rgba.data() + y * width * 4;
+    for (size_t x = 0; x < width; ++x, in += 3, o += 4) {
       o[0] = in[0];
       o[1] = in[1];
       o[2] = in[2];
@@ -42,7 +41,7 @@ uint32_t IS3RGBToPalette(const uint8_t* rgb, uint32_t width, uint32_t height, ui
   }
   if (image && liq_image_quantize(image, attr, &result) == LIQ_OK && result &&
       liq_set_dithering_level(result, dither ? 1.0f : 0.0f) == LIQ_OK &&
-      liq_write_remapped_image(result, image, indices.data(), pixels) == LIQ_OK) {
+      liq_write_remapped_image(result, image, packed.data(), pixels) == LIQ_OK) {
     const liq_palette* entries = liq_get_palette(result);
     colours = entries ? entries->count : 0;
     std::memset(palette, 0, 768);
@@ -51,13 +50,26 @@ uint32_t IS3RGBToPalette(const uint8_t* rgb, uint32_t width, uint32_t height, ui
       palette[3 * i + 1] = entries->entries[i].g;
       palette[3 * i + 2] = entries->entries[i].b;
     }
-    for (uint32_t y = 0; y < height; ++y)
-      std::memcpy(dst + size_t(y) * dstPitch, indices.data() + size_t(y) * width, width);
+    for (size_t y = 0; y < height; ++y)
+      std::memcpy(indices.row(int64_t(y)), packed.data() + y * width, width);
   }
   if (result) liq_result_destroy(result);
   if (image) liq_image_destroy(image);
   liq_attr_destroy(attr);
   return colours ? colours : failed(kLibraryFailure);
+}
+
+}  // namespace
+
+uint32_t IS3RGBToPalette(const uint8_t* rgb, uint32_t width, uint32_t height, uint32_t rgbPitch,
+                         uint8_t* dst, uint32_t dstPitch, uint32_t maxColours, uint8_t* palette,
+                         uint32_t dither, uint32_t minQuality, uint32_t) {
+  const ConstImageView in = imageView(rgb, width, height, rgbPitch, 3);
+  const ImageView out = imageView(dst, width, height, dstPitch, 1);
+  if (!validView(in, kRGB24) || !validView(out, kGrey8) || !palette || maxColours < 2 ||
+      maxColours > 256 || minQuality > 100)
+    return badArgument();
+  return quantiseKernel(in, out, maxColours, palette, dither, minQuality);
 }
 
 }  // namespace rvl::imaging

@@ -8,6 +8,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
 
 #include "external/imaging/file_io.h"
@@ -53,6 +54,26 @@ struct Settings {
 };
 Settings settings;
 
+// Whether size bytes of file can hold the picture whose header was read. Every scan of a
+// sequential Huffman-coded picture codes each block of its components with at least one
+// bit, and the component with the fewest blocks still has ceil(width × h / (8 × hMax)) ×
+// ceil(height × v / (8 × vMax)) of them. Progressive pictures (runs of empty blocks cost
+// a few bits for thousands) and arithmetic-coded ones give no such bound and pass.
+bool dataCanHoldPicture(const jpeg_decompress_struct& info, size_t size) {
+  if (info.progressive_mode || info.arith_code || info.num_components < 1) return true;
+  const uint64_t hMax = uint64_t(std::max(info.max_h_samp_factor, 1));
+  const uint64_t vMax = uint64_t(std::max(info.max_v_samp_factor, 1));
+  uint64_t fewest = UINT64_MAX;
+  for (int c = 0; c < info.num_components; ++c) {
+    const uint64_t h = uint64_t(std::max(info.comp_info[c].h_samp_factor, 1));
+    const uint64_t v = uint64_t(std::max(info.comp_info[c].v_samp_factor, 1));
+    const uint64_t across = (uint64_t(info.image_width) * h + 8 * hMax - 1) / (8 * hMax);
+    const uint64_t down = (uint64_t(info.image_height) * v + 8 * vMax - 1) / (8 * vMax);
+    fewest = std::min(fewest, across * down);
+  }
+  return fewest <= uint64_t(size) * 8;
+}
+
 struct ReadJob {
   jpeg_decompress_struct info;
   ErrorManager errors;
@@ -69,6 +90,7 @@ bool decodeProtected(ReadJob* job, const uint8_t* data, size_t size) {
   jpeg_mem_src(&job->info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&job->info, TRUE);
   if (!pictureSizeOk(job->info.image_width, job->info.image_height)) return false;
+  if (!dataCanHoldPicture(job->info, size)) return false;  // before anything is allocated
   const bool cmyk = job->info.jpeg_color_space == JCS_CMYK || job->info.jpeg_color_space == JCS_YCCK;
   job->info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGBA;
   jpeg_start_decompress(&job->info);
@@ -260,12 +282,14 @@ LineWriterHandle IS3InitWriteJPGLines(DestinationHandle destination, uint32_t wi
 uint32_t IS3WriteJPG(DestinationHandle destination, const uint8_t* pixels, uint32_t width,
                      uint32_t height, uint32_t rowBytes, uint32_t quality, uint32_t bitsPerPixel,
                      const WriteResolution* resolution, uint32_t flags) {
-  if (!pixels || uint64_t(width) * (bitsPerPixel / 8) > rowBytes) return failed(kBadArgument);
+  ConstImageView rows;
+  if (!writerRows(pixels, width, height, rowBytes, bitsPerPixel / 8, kGrey8 | kRGB24 | kRGBA32, rows))
+    return failed(kBadArgument);
   LineResolution lines{};
   if (resolution) lines = LineResolution{double(resolution->x), double(resolution->y), resolution->unit};
   return writeAllLines(IS3InitWriteJPGLines(destination, width, height, quality, bitsPerPixel,
                                             resolution ? &lines : nullptr, flags),
-                       pixels, rowBytes, false);
+                       rows, false);
 }
 
 uint32_t IS3SetJPGDCTMethod(uint32_t method) {

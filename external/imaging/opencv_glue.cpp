@@ -11,7 +11,7 @@
 namespace rvl::imaging {
 
 namespace {
-int matType(uint32_t bytesPerPixel) {
+int matType(int64_t bytesPerPixel) {
   switch (bytesPerPixel) {
     case 1: return CV_8UC1;
     case 2: return CV_16UC1;
@@ -20,6 +20,19 @@ int matType(uint32_t bytesPerPixel) {
     case 8: return CV_16UC4;
     default: return -1;
   }
+}
+
+// The adapter from views to OpenCV: a cv::Mat header over the view's memory (no copy).
+// The view must be valid (its sides then fit int) and its format one matType knows.
+cv::Mat matOf(ImageView view) {
+  return cv::Mat(static_cast<int>(view.height), static_cast<int>(view.width),
+                 matType(view.bytesPerPixel), view.data, static_cast<size_t>(view.pitch));
+}
+// OpenCV reads a const source through a non-const header; the operations given one only
+// read it.
+cv::Mat matOf(ConstImageView view) {
+  return matOf(ImageView{const_cast<uint8_t*>(view.data), view.width, view.height, view.pitch,
+                         view.bytesPerPixel});
 }
 
 int interpolation(Resampling how) {
@@ -31,16 +44,22 @@ int interpolation(Resampling how) {
   }
   return cv::INTER_LINEAR;
 }
-}  // namespace
 
-// Runs an OpenCV operation that writes into the caller's buffer at dst, wrapped as out.
-// Every OpenCV failure becomes the library's last error; an operation that replaced out's
-// buffer with one of its own (it would have, given a wrong size or type) is a failure too.
+// Runs an OpenCV operation from src into the caller's buffer behind dst. Every OpenCV
+// failure becomes the library's last error; an operation that replaced the output's
+// buffer with one of its own (it would have, given a wrong size or type) is a failure
+// too.
 template <class Operation>
-uint32_t runIntoCaller(void* dst, cv::Mat& out, Operation operation) noexcept {
+uint32_t runIntoCaller(ConstImageView src, ImageView dst, Operation operation) noexcept {
+  if (matType(src.bytesPerPixel) < 0 || src.bytesPerPixel != dst.bytesPerPixel) {
+    setLastError(kBadArgument);
+    return 0;
+  }
   try {
-    operation();
-    if (out.data != dst) {
+    const cv::Mat in = matOf(src);
+    cv::Mat out = matOf(dst);
+    operation(in, out);
+    if (out.data != dst.data) {
       setLastError(kLibraryFailure);
       return 0;
     }
@@ -54,40 +73,22 @@ uint32_t runIntoCaller(void* dst, cv::Mat& out, Operation operation) noexcept {
   }
   return 0;
 }
+}  // namespace
 
-uint32_t resampleWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch,
-                            void* dst, uint32_t dw, uint32_t dh, uint32_t dstPitch,
-                            uint32_t bytesPerPixel, Resampling how) noexcept {
-  const int type = matType(bytesPerPixel);
-  if (type < 0) {
-    setLastError(kBadArgument);
-    return 0;
-  }
-  try {
-    const cv::Mat in(static_cast<int>(h), static_cast<int>(w), type, const_cast<void*>(src), srcPitch);
-    cv::Mat out(static_cast<int>(dh), static_cast<int>(dw), type, dst, dstPitch);
-    return runIntoCaller(dst, out, [&] { cv::resize(in, out, out.size(), 0, 0, interpolation(how)); });
-  } catch (...) {
-    setLastError(kLibraryFailure);
-    return 0;
-  }
+uint32_t resampleWithOpenCV(ConstImageView src, ImageView dst, Resampling how) noexcept {
+  return runIntoCaller(src, dst, [how](const cv::Mat& in, cv::Mat& out) {
+    cv::resize(in, out, out.size(), 0, 0, interpolation(how));
+  });
 }
 
-uint32_t gaussianBlurWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch, void* dst,
-                                uint32_t dstPitch, uint32_t bytesPerPixel, double sigma) noexcept {
-  const int type = matType(bytesPerPixel);
-  if (type < 0 || !(sigma > 0)) {
+uint32_t gaussianBlurWithOpenCV(ConstImageView src, ImageView dst, double sigma) noexcept {
+  if (!(sigma > 0)) {
     setLastError(kBadArgument);
     return 0;
   }
-  try {
-    const cv::Mat in(static_cast<int>(h), static_cast<int>(w), type, const_cast<void*>(src), srcPitch);
-    cv::Mat out(static_cast<int>(h), static_cast<int>(w), type, dst, dstPitch);
-    return runIntoCaller(dst, out, [&] { cv::GaussianBlur(in, out, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE); });
-  } catch (...) {
-    setLastError(kLibraryFailure);
-    return 0;
-  }
+  return runIntoCaller(src, dst, [sigma](const cv::Mat& in, cv::Mat& out) {
+    cv::GaussianBlur(in, out, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
+  });
 }
 
 }  // namespace rvl::imaging

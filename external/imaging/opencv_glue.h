@@ -1,22 +1,22 @@
-// The imaging library's door to OpenCV. No OpenCV type or exception passes it: failures
-// come back as 0 with the last error recorded.
+// The imaging library's door to OpenCV. No OpenCV type or exception passes it: views go
+// in, failures come back as 0 with the last error recorded. The views are wrapped as
+// cv::Mat headers over the caller's memory, never copied.
 #pragma once
 
 #include <cstdint>
+
+#include "external/imaging/image_view.h"
 
 namespace rvl::imaging {
 
 enum class Resampling { Nearest, Area, Bilinear, Bicubic };
 
-// Resamples src into dst, both already checked by the caller (same format, one of the
-// geometry family's; pitches large enough; sizes within range). Non-zero on success.
-uint32_t resampleWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch,
-                            void* dst, uint32_t dw, uint32_t dh, uint32_t dstPitch,
-                            uint32_t bytesPerPixel, Resampling how) noexcept;
+// Resamples src into dst, both valid views of the same geometry format (1, 2, 3, 4 or 8
+// bytes per pixel). Non-zero on success.
+uint32_t resampleWithOpenCV(ConstImageView src, ImageView dst, Resampling how) noexcept;
 
-// Gaussian blur of src into dst (may be the same buffer), sigma in pixels. Non-zero on
-// success.
-uint32_t gaussianBlurWithOpenCV(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch, void* dst,
-                                uint32_t dstPitch, uint32_t bytesPerPixel, double sigma) noexcept;
+// Gaussian blur of src into dst (same size and format, 1, 3 or 4 bytes per pixel; dst may
+// be src), sigma in pixels, edges repeating the border pixel. Non-zero on success.
+uint32_t gaussianBlurWithOpenCV(ConstImageView src, ImageView dst, double sigma) noexcept;
 
 }  // namespace rvl::imaging

@@ -4,6 +4,7 @@
 // this unit as a 0 result with the last error set.
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <new>
 
@@ -36,6 +37,39 @@ void readSource(png_structp png, png_bytep out, size_t count) {
     png_error(png, "truncated");
 }
 
+// The bytes of compressed image data in the file: the IDAT chunks' data, as much of each
+// as the file holds.
+uint64_t imageDataBytes(ByteView file) {
+  uint64_t total = 0;
+  for (size_t at = 8; file.has(at, 8);) {
+    const uint64_t length = file.be32(at);
+    const uint8_t* type = file.data() + at + 4;
+    const uint64_t held = file.size() - at - 8;
+    if (std::memcmp(type, "IDAT", 4) == 0) total += std::min(length, held);
+    if (std::memcmp(type, "IEND", 4) == 0 || length + 4 > held) break;
+    at += size_t(length) + 12;
+  }
+  return total;
+}
+
+// The bytes the image data must inflate to: every row of every pass with its filter byte.
+uint64_t rawImageBytes(png_structp png, png_infop info) {
+  const uint64_t width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+  const uint64_t bits = uint64_t(png_get_bit_depth(png, info)) * png_get_channels(png, info);
+  const auto rowBytes = [bits](uint64_t columns) { return (columns * bits + 7) / 8; };
+  if (png_get_interlace_type(png, info) != PNG_INTERLACE_ADAM7) return height * (1 + rowBytes(width));
+  uint64_t total = 0;
+  for (int pass = 0; pass < 7; ++pass) {
+    const uint64_t columns = PNG_PASS_COLS(width, pass), rows = PNG_PASS_ROWS(height, pass);
+    if (columns && rows) total += rows * (1 + rowBytes(columns));
+  }
+  return total;
+}
+
+// Deflate gives at most 258 bytes for two bits (a length and a distance code of one bit
+// each): 1032 bytes for every byte of data.
+constexpr uint64_t kMostInflatedPerByte = 1032;
+
 struct ReadJob {
   png_structp png = nullptr;
   png_infop info = nullptr;
@@ -49,14 +83,16 @@ void limit(png_structp png) {
   png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_WARN_DISCARD);
 }
 
-// The protected part of the read: everything libpng may leave by longjmp.
-bool decodeProtected(ReadJob* job) {
+// The protected part of the read: everything libpng may leave by longjmp. Image data
+// too short to inflate to the picture is refused before anything is allocated.
+bool decodeProtected(ReadJob* job, uint64_t compressedBytes) {
   if (setjmp(png_jmpbuf(job->png))) return false;
   limit(job->png);
   png_read_info(job->png, job->info);
   const uint32_t width = png_get_image_width(job->png, job->info);
   const uint32_t height = png_get_image_height(job->png, job->info);
   if (!pictureSizeOk(width, height)) return false;
+  if (rawImageBytes(job->png, job->info) > compressedBytes * kMostInflatedPerByte) return false;
   png_set_expand(job->png);
   png_set_strip_16(job->png);
   png_set_gray_to_rgb(job->png);
@@ -68,7 +104,7 @@ bool decodeProtected(ReadJob* job) {
     job->error = kOutOfMemory;
     return false;
   }
-  job->rows = allocArray<png_bytep>(height);
+  job->rows = allocateArray<png_bytep>(height);
   if (!job->rows) {
     job->error = kOutOfMemory;
     return false;
@@ -186,12 +222,12 @@ bool decodePNG(ByteView file, Picture& out) {
   bool ok = false;
   if (job.png && job.info) {
     png_set_read_fn(job.png, &input, readMemory);
-    ok = decodeProtected(&job);
+    ok = decodeProtected(&job, imageDataBytes(file));
   } else {
     job.error = kOutOfMemory;
   }
   png_destroy_read_struct(&job.png, &job.info, nullptr);
-  release(job.rows);
+  deallocate(job.rows);
   if (!ok) {
     platform::globalFree(out.block);
     out.block = nullptr;
@@ -232,7 +268,9 @@ uint32_t IS3WritePNG(DestinationHandle destination, const uint8_t* pixels, uint3
                      uint32_t paletteColours, const uint8_t* palette, uint32_t colourType,
                      double gamma, uint32_t interlace, const WriteResolution* resolution,
                      uint32_t) {
-  if (!pixels) return failed(kBadArgument);
+  ConstImageView rows;
+  if (!writerRows(pixels, width, height, rowBytes, channelsOf(colourType), kGrey8 | kGrey16 | kRGB24 | kRGBA32, rows))
+    return failed(kBadArgument);
   LineResolution lines{};
   if (resolution) lines = LineResolution{double(resolution->x), double(resolution->y), resolution->unit};
   PngLines* writer = startLines(destination, width, height, rowBytes, bitDepth, paletteColours,
@@ -243,7 +281,7 @@ uint32_t IS3WritePNG(DestinationHandle destination, const uint8_t* pixels, uint3
   const uint32_t passes = interlace ? uint32_t(png_set_interlace_handling(writer->png)) : 1;
   bool ok = true;
   for (uint32_t pass = 0; pass < passes && ok; ++pass)
-    for (uint32_t y = 0; y < height && ok; ++y) ok = writer->writeLine(pixels + size_t(y) * rowBytes);
+    for (uint32_t y = 0; y < height && ok; ++y) ok = writer->writeLine(rows.row(y));
   ok = ok && writer->finish();
   destroyLineWriter(writer);
   return ok ? 1 : failed(kLibraryFailure);

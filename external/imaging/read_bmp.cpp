@@ -107,21 +107,25 @@ void readTable(ByteView info, const Header& h, uint8_t table[256][4]) {
   }
 }
 
-void decodeRLE(ByteView bits, const Header& h, const uint8_t table[256][4], Picture& out) {
-  std::memset(out.pixels(), 0, size_t(out.width) * out.height * 4);  // skipped: transparent
-  const bool four = h.compression == kRLE4;
-  uint64_t x = 0, y = 0;  // y counts rows from the bottom
+// Walks an RLE8 / RLE4 stream over a width × height picture, giving every pixel it sets
+// to put(x, y, index), y counting rows from the bottom; pixels past the right edge are
+// dropped, and skipped pixels are not given. True when the stream is complete: it ends
+// with its end-of-bitmap code or reaches past the last pixel. False when the data ends
+// first (the stream was cut short).
+template <class Put>
+bool walkRLE(ByteView bits, bool four, uint64_t width, uint64_t height, Put put) {
+  uint64_t x = 0, y = 0;
   size_t at = 0;
-  auto put = [&](uint32_t index) {
-    if (x < out.width && y < out.height) std::memcpy(out.row(out.height - 1 - uint32_t(y)) + x * 4, table[index], 4);
+  auto pixel = [&](uint32_t index) {
+    if (x < width && y < height) put(x, y, index);
     ++x;
   };
-  while (at + 1 < bits.size() && y < out.height) {
+  while (at + 1 < bits.size() && y < height) {
     const uint32_t count = bits.u8(at), value = bits.u8(at + 1);
     at += 2;
     if (count) {
-      const uint64_t n = std::min<uint64_t>(count, x < out.width ? out.width - x : 0);
-      for (uint64_t i = 0; i < n; ++i) put(four ? (i & 1 ? value & 15 : value >> 4) : value);
+      const uint64_t n = std::min<uint64_t>(count, x < width ? width - x : 0);
+      for (uint64_t i = 0; i < n; ++i) pixel(four ? (i & 1 ? value & 15 : value >> 4) : value);
       x += count - n;
       continue;
     }
@@ -129,7 +133,7 @@ void decodeRLE(ByteView bits, const Header& h, const uint8_t table[256][4], Pict
       x = 0;
       ++y;
     } else if (value == 1) {
-      break;
+      return true;
     } else if (value == 2) {
       if (at + 1 >= bits.size()) break;
       x += bits.u8(at);
@@ -138,13 +142,22 @@ void decodeRLE(ByteView bits, const Header& h, const uint8_t table[256][4], Pict
     } else {
       const size_t bytes = four ? (value + 1) / 2 : value;
       if (!bits.has(at, bytes)) break;
-      for (uint32_t i = 0; i < value && x < out.width; ++i) {
+      for (uint32_t i = 0; i < value && x < width; ++i) {
         const uint32_t byte = bits.u8(at + (four ? i / 2 : i));
-        put(four ? (i & 1 ? byte & 15 : byte >> 4) : byte);
+        pixel(four ? (i & 1 ? byte & 15 : byte >> 4) : byte);
       }
       at += (bytes + 1) & ~size_t(1);
     }
   }
+  return y >= height || (y == height - 1 && x >= width);
+}
+
+void decodeRLE(ByteView bits, const Header& h, const uint8_t table[256][4], Picture& out) {
+  std::memset(out.pixels(), 0, size_t(out.width) * out.height * 4);  // skipped: transparent
+  walkRLE(bits, h.compression == kRLE4, out.width, out.height,
+          [&](uint64_t x, uint64_t y, uint32_t index) {
+            std::memcpy(out.row(out.height - 1 - uint32_t(y)) + x * 4, table[index], 4);
+          });
 }
 
 void decodeRows(ByteView bits, const Header& h, const uint8_t table[256][4], Picture& out) {
@@ -202,7 +215,13 @@ bool decodeDIB(ByteView info, ByteView bits, Picture& out) {
   const uint32_t width = uint32_t(h.width);
   const uint32_t height = uint32_t(h.height < 0 ? -h.height : h.height);
   const bool rle = h.compression == kRLE8 || h.compression == kRLE4;
-  if (!rle) {
+  if (rle) {
+    // A stream cut short is refused before the picture is allocated. (A complete stream
+    // may still be tiny: its end code and skips leave the rest of the picture
+    // transparent, so its size cannot bound the picture's.)
+    if (!walkRLE(bits, h.compression == kRLE4, width, height, [](uint64_t, uint64_t, uint32_t) {}))
+      return setLastError(kCorruptData), false;
+  } else {
     const uint64_t stride = ((uint64_t(width) * h.bits + 31) / 32) * 4;
     // The last row's padding may be missing.
     const uint64_t need = stride * (height - 1) + (uint64_t(width) * h.bits + 7) / 8;

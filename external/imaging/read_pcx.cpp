@@ -7,6 +7,12 @@
 
 namespace rvl::imaging {
 
+namespace {
+// The most bytes n bytes of run-length data decode to: a run is two bytes for at most 63,
+// a literal one byte for one.
+uint64_t mostDecodedBytes(uint64_t n) { return n / 2 * 63 + n % 2; }
+}  // namespace
+
 bool decodePCX(ByteView file, Picture& out) {
   if (file.size() < 128 || file.u8(0) != 0x0A) return setLastError(kCorruptData), false;
   const uint32_t encoding = file.u8(2), bits = file.u8(3);
@@ -27,7 +33,9 @@ bool decodePCX(ByteView file, Picture& out) {
   }
   const uint64_t scan = uint64_t(planes) * bytesPerLine;
   const uint64_t dataSize = dataEnd - 128;
-  if (scan * height > (encoding ? dataSize * 63 : dataSize)) return setLastError(kCorruptData), false;
+  // Data that cannot hold every line is refused before anything is allocated.
+  if (scan * height > (encoding ? mostDecodedBytes(dataSize) : dataSize))
+    return setLastError(kCorruptData), false;
 
   Bytes line(static_cast<size_t>(scan));
   if (!line) return setLastError(kOutOfMemory), false;

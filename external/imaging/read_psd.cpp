@@ -73,11 +73,17 @@ bool decodePSD(ByteView file, Picture& out) {
   } else if (compression == 1) {
     const uint64_t table = uint64_t(h.channels) * h.height * 2;
     if (table > rest) return setLastError(kCorruptData), false;
+    // Every row must fit its stored length, and each length must be able to hold a row:
+    // PackBits gives at most 128 bytes for every two, so a row of width bytes needs at
+    // least 2 × ceil(width / 128). Refused before anything is allocated.
+    const uint64_t shortest = 2 * ((uint64_t(h.width) + 127) / 128);
     uint64_t total = 0;
-    for (uint64_t i = 0; i < uint64_t(used) * h.height; ++i)
-      total += uint32_t(data[2 * i] << 8 | data[2 * i + 1]);
-    if (total > rest - table || plane * used > (rest - table) * 64)
-      return setLastError(kCorruptData), false;
+    for (uint64_t i = 0; i < uint64_t(used) * h.height; ++i) {
+      const uint32_t length = uint32_t(data[2 * i] << 8 | data[2 * i + 1]);
+      if (length < shortest) return setLastError(kCorruptData), false;
+      total += length;
+    }
+    if (total > rest - table) return setLastError(kCorruptData), false;
   } else {
     return setLastError(kCorruptData), false;
   }

@@ -58,7 +58,10 @@ bool decodeTGA(ByteView file, Picture& out) {
   if (dataAt > file.size()) return setLastError(kCorruptData), false;
   const uint64_t pixels = uint64_t(width) * height;
   const uint64_t available = file.size() - dataAt;
-  if (rle ? pixels > available * 64 : pixels * bytes > available)
+  // Data that cannot hold every pixel is refused before anything is allocated. A
+  // run-length packet of 1 + bytes bytes gives at most 128 pixels; literal packets give
+  // fewer per byte.
+  if (rle ? pixels > available / (1 + bytes) * 128 : pixels * bytes > available)
     return setLastError(kCorruptData), false;
 
   // The colour map as RGBA; indices outside it give opaque black.

@@ -1,20 +1,22 @@
-// The resampling part of the geometry family: argument checks here, the arithmetic in
-// the OpenCV glue.
+// The resampling part of the geometry family: views checked here, the arithmetic in the
+// OpenCV glue.
 #include "external/imaging/geometry.h"
+#include "external/imaging/image_view.h"
 #include "external/imaging/opencv_glue.h"
-#include "external/imaging/pixel_buffer.h"
 
 namespace rvl::imaging {
 
 namespace {
+// The shared adapter of the resamplers: two views of one geometry format.
 uint32_t resample(const void* src, uint32_t w, uint32_t h, uint32_t srcPitch, void* dst,
                   uint32_t dw, uint32_t dh, uint32_t dstPitch, uint32_t bytesPerPixel,
                   Resampling how) {
-  const bool wide = wideFormat(bytesPerPixel);
-  if (!geometryFormat(bytesPerPixel) || !validImage(src, w, h, srcPitch, bytesPerPixel, wide) ||
-      !validImage(dst, dw, dh, dstPitch, bytesPerPixel, wide))
+  const ConstImageView in = imageView(src, w, h, srcPitch, bytesPerPixel);
+  const ImageView out = imageView(dst, dw, dh, dstPitch, bytesPerPixel);
+  if (!validView(in, kGeometryFormats, Channels::Wide16) ||
+      !validView(out, kGeometryFormats, Channels::Wide16))
     return badArgument();
-  return resampleWithOpenCV(src, w, h, srcPitch, dst, dw, dh, dstPitch, bytesPerPixel, how);
+  return resampleWithOpenCV(in, out, how);
 }
 }  // namespace
 

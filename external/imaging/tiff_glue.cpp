@@ -102,6 +102,44 @@ bool readPlain(TIFF* tif, uint16_t samples, Picture& out) {
   return true;
 }
 
+// The most bytes one byte of strip data can decode to under a compression; 0 when the
+// compression gives no useful bound (CCITT fax codes a blank row in a bit or two, JPEG's
+// and the newer codecs' runs are nearly free).
+uint64_t mostDecodedPerByte(uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;  // 128 bytes from a two-byte run
+    case COMPRESSION_LZW: return 3641;     // a string of at most 4096 bytes per code of 9 bits or more
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return 1032;  // 258 bytes per two bits
+    default: return 0;
+  }
+}
+
+// Whether the strips (or tiles) of the page can hold its picture: what they hold, times
+// what a byte decodes to at most, must reach the picture's raw size. Only the bytes the
+// file really has are counted. YCbCr pictures count their luma samples only, as their
+// colour may be subsampled.
+bool dataCanHoldPicture(TIFF* tif, uint64_t fileSize, uint32_t width, uint32_t height) {
+  uint16_t compression = COMPRESSION_NONE, bits = 1, samples = 1, photometric = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric);
+  const uint64_t ratio = mostDecodedPerByte(compression);
+  if (!ratio) return true;
+  const uint64_t counted = photometric == PHOTOMETRIC_YCBCR ? 1 : samples;
+  const uint64_t raw = uint64_t(width) * height * bits * counted / 8;
+  uint64_t held = 0;
+  for (uint32_t i = 0, n = TIFFNumberOfStrips(tif); i < n; ++i) {
+    const uint64_t offset = TIFFGetStrileOffset(tif, i);
+    if (offset >= fileSize) continue;
+    held += std::min(TIFFGetStrileByteCount(tif, i), fileSize - offset);
+    if (held >= raw) return true;  // also keeps the sum from overflowing
+  }
+  return held >= (raw + ratio - 1) / ratio;
+}
+
 // libtiff's RGBA reader gives alpha associated with the colour; the picture keeps it
 // unassociated.
 void unassociate(Picture& out) {
@@ -206,7 +244,9 @@ bool decodeTIFF(ByteView file, Picture& out) {
   TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
   TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
   char message[1024];
-  bool ok = pictureSizeOk(width, height) && TIFFRGBAImageOK(tif, message);
+  // Data that cannot hold the picture is refused before anything is allocated.
+  bool ok = pictureSizeOk(width, height) && TIFFRGBAImageOK(tif, message) &&
+            dataCanHoldPicture(tif, file.size(), width, height);
   if (ok) ok = allocatePicture(out, width, height);
   if (ok) {
     uint16_t samples = 0;
@@ -274,12 +314,14 @@ LineWriterHandle IS3InitWriteTIFFLines(DestinationHandle destination, uint32_t w
 uint32_t IS3WriteTIFF(DestinationHandle destination, const uint8_t* pixels, uint32_t width,
                       uint32_t height, uint32_t rowBytes, uint32_t bitsPerPixel,
                       uint32_t compression, const WriteResolution* resolution, uint32_t flags) {
-  if (!pixels || uint64_t(width) * (bitsPerPixel / 8) > rowBytes) return failed(kBadArgument);
+  ConstImageView rows;
+  if (!writerRows(pixels, width, height, rowBytes, bitsPerPixel / 8, kGrey8 | kRGB24 | kRGBA32, rows))
+    return failed(kBadArgument);
   LineResolution lines{};
   if (resolution) lines = LineResolution{double(resolution->x), double(resolution->y), resolution->unit};
   return writeAllLines(IS3InitWriteTIFFLines(destination, width, height, bitsPerPixel, nullptr,
                                              compression, resolution ? &lines : nullptr, flags),
-                       pixels, rowBytes, false);
+                       rows, false);
 }
 
 }  // namespace rvl::imaging

@@ -88,13 +88,15 @@ uint32_t IS3WriteBMP(DestinationHandle destination, const uint8_t* pixels, uint3
                      uint32_t height, uint32_t bitsPerPixel, uint32_t rowBytes,
                      uint32_t paletteColours, const uint8_t* palette,
                      const WriteResolution* resolution, uint32_t flags) {
-  if (!pixels || uint64_t(width) * (bitsPerPixel / 8) > rowBytes) return failed(kBadArgument);
+  ConstImageView rows;
+  if (!writerRows(pixels, width, height, rowBytes, bitsPerPixel / 8, kGrey8 | kRGB24 | kRGBA32, rows))
+    return failed(kBadArgument);
   LineResolution lines{};
   if (resolution) lines = LineResolution{double(resolution->x), double(resolution->y), resolution->unit};
   return writeAllLines(IS3InitWriteBMPLines(destination, width, height, bitsPerPixel,
                                             paletteColours, palette,
                                             resolution ? &lines : nullptr, flags),
-                       pixels, rowBytes, true);
+                       rows, true);
 }
 
 }  // namespace rvl::imaging

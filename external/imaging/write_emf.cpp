@@ -8,8 +8,9 @@ namespace rvl::imaging {
 
 uint32_t IS3WriteEMF(DestinationHandle destination, const uint8_t* pixels, uint32_t width,
                      uint32_t height, uint32_t rowBytes, uint32_t bitsPerPixel, uint32_t) {
-  if (!destination || !pixels || !pictureSizeOk(width, height) ||
-      (bitsPerPixel != 24 && bitsPerPixel != 32) || uint64_t(width) * (bitsPerPixel / 8) > rowBytes)
+  ConstImageView rows;
+  if (!writerRows(pixels, width, height, rowBytes, bitsPerPixel / 8, kRGB24 | kRGBA32, rows) ||
+      !destination || !pictureSizeOk(width, height) || (bitsPerPixel != 24 && bitsPerPixel != 32))
     return failed(kBadArgument);
   const uint32_t in = bitsPerPixel / 8;
   const uint32_t stride = (width * 3 + 3) & ~3u;
@@ -65,7 +66,7 @@ uint32_t IS3WriteEMF(DestinationHandle destination, const uint8_t* pixels, uint3
   std::memset(row.data(), 0, stride);
   bool ok = destinationWrite(destination, head, sizeof head);
   for (uint32_t y = height; ok && y-- > 0;) {
-    const uint8_t* p = pixels + size_t(y) * rowBytes;
+    const uint8_t* p = rows.row(y);
     uint8_t* o = row.data();
     for (uint32_t x = 0; x < width; ++x, p += in, o += 3) {
       o[0] = p[2];

@@ -24,9 +24,10 @@ size_t packLine(const uint8_t* in, size_t count, uint8_t* out) {
 uint32_t IS3WritePCX(DestinationHandle destination, const uint8_t* pixels, uint32_t width,
                      uint32_t height, uint32_t rowBytes, uint32_t bitsPerPixel,
                      const uint8_t* palette, uint32_t) {
-  if (!destination || !pixels || width < 1 || height < 1 || width > 65534 || height > 65535 ||
-      (bitsPerPixel != 8 && bitsPerPixel != 24) || (bitsPerPixel == 8 && !palette) ||
-      uint64_t(width) * (bitsPerPixel / 8) > rowBytes)
+  ConstImageView rows;
+  if (!writerRows(pixels, width, height, rowBytes, bitsPerPixel / 8, kGrey8 | kRGB24, rows) ||
+      !destination || width > 65534 || height > 65535 || (bitsPerPixel != 8 && bitsPerPixel != 24) ||
+      (bitsPerPixel == 8 && !palette))
     return failed(kBadArgument);
   const uint32_t planes = bitsPerPixel / 8;
   const uint32_t bytesPerLine = (width + 1) & ~1u;
@@ -47,7 +48,7 @@ uint32_t IS3WritePCX(DestinationHandle destination, const uint8_t* pixels, uint3
   std::memset(line.data(), 0, line.size());
   bool ok = destinationWrite(destination, header, sizeof header);
   for (uint32_t y = 0; ok && y < height; ++y) {
-    const uint8_t* in = pixels + size_t(y) * rowBytes;
+    const uint8_t* in = rows.row(y);
     for (uint32_t p = 0; p < planes; ++p) {
       uint8_t* plane = line.data() + size_t(p) * bytesPerLine;
       for (uint32_t x = 0; x < width; ++x) plane[x] = in[size_t(x) * planes + p];

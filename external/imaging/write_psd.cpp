@@ -39,8 +39,9 @@ size_t packBits(const uint8_t* in, size_t count, uint8_t* out) {
 uint32_t IS3WritePSD(DestinationHandle destination, const uint8_t* pixels, uint32_t width,
                      uint32_t height, uint32_t rowBytes, uint32_t bitsPerPixel,
                      const WriteResolution* resolution, uint32_t) {
-  if (!destination || !pixels || width < 1 || height < 1 || width > 30000 || height > 30000 ||
-      (bitsPerPixel != 24 && bitsPerPixel != 32) || uint64_t(width) * (bitsPerPixel / 8) > rowBytes)
+  ConstImageView rows;
+  if (!writerRows(pixels, width, height, rowBytes, bitsPerPixel / 8, kRGB24 | kRGBA32, rows) ||
+      !destination || width > 30000 || height > 30000 || (bitsPerPixel != 24 && bitsPerPixel != 32))
     return failed(kBadArgument);
   const uint32_t channels = bitsPerPixel / 8;
   uint8_t header[26 + 4] = {};
@@ -78,7 +79,7 @@ uint32_t IS3WritePSD(DestinationHandle destination, const uint8_t* pixels, uint3
   Bytes plane(width), packed(size_t(width) + width / 128 + 2), table(size_t(channels) * height * 2);
   if (!plane || !packed || !table) return failed(kOutOfMemory);
   const auto packRow = [&](uint32_t c, uint32_t y) {
-    const uint8_t* in = pixels + size_t(y) * rowBytes + c;
+    const uint8_t* in = rows.row(y) + c;
     for (uint32_t x = 0; x < width; ++x) plane.data()[x] = in[size_t(x) * channels];
     return packBits(plane.data(), width, packed.data());
   };

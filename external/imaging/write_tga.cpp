@@ -80,9 +80,11 @@ LineWriterHandle IS3InitWriteTGALines(DestinationHandle destination, uint32_t wi
 
 uint32_t IS3WriteTGA(DestinationHandle destination, const uint8_t* pixels, uint32_t width,
                      uint32_t height, uint32_t rowBytes, uint32_t bitsPerPixel, uint32_t flags) {
-  if (!pixels || uint64_t(width) * (bitsPerPixel / 8) > rowBytes) return failed(kBadArgument);
+  ConstImageView rows;
+  if (!writerRows(pixels, width, height, rowBytes, bitsPerPixel / 8, kRGB24 | kRGBA32, rows))
+    return failed(kBadArgument);
   return writeAllLines(IS3InitWriteTGALines(destination, width, height, bitsPerPixel, 0, flags),
-                       pixels, rowBytes, false);
+                       rows, false);
 }
 
 }  // namespace rvl::imaging

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -525,6 +526,254 @@ TEST_F(ImagingFiles, AllocationFailuresAreReported) {
   EXPECT_EQ(IS3WriteTGA(d, rgba.data(), W, H, W * 4, 32, 0), 0u);
   rvl::testing::clearAllocationFaults();
   IS3CloseDest(d);
+}
+
+// ---- data that cannot hold the picture its header declares ----
+
+// Little- and big-endian field writers for the crafted files below.
+void putLE(std::vector<uint8_t>& f, size_t at, uint64_t v, int bytes) {
+  if (f.size() < at + bytes) f.resize(at + bytes);
+  for (int i = 0; i < bytes; ++i) f[at + i] = uint8_t(v >> (8 * i));
+}
+void putBE(std::vector<uint8_t>& f, size_t at, uint64_t v, int bytes) {
+  if (f.size() < at + bytes) f.resize(at + bytes);
+  for (int i = 0; i < bytes; ++i) f[at + i] = uint8_t(v >> (8 * (bytes - 1 - i)));
+}
+void append(std::vector<uint8_t>& f, const std::vector<uint8_t>& bytes) {
+  for (uint8_t b : bytes) f.push_back(b);
+}
+
+// PCX of width × height, 8 bits, one plane, run-length coded, with data after the header.
+std::vector<uint8_t> pcxFile(uint32_t width, uint32_t height, const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> f(128, 0);
+  f[0] = 0x0A, f[1] = 5, f[2] = 1, f[3] = 8, f[65] = 1;
+  putLE(f, 8, width - 1, 2);
+  putLE(f, 10, height - 1, 2);
+  putLE(f, 66, width, 2);
+  append(f, data);
+  return f;
+}
+
+// TGA of width × height, run-length coded (grey 8 bits when grey, else 24-bit colour), top row first.
+std::vector<uint8_t> tgaFile(uint32_t width, uint32_t height, bool grey, const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> f(18, 0);
+  f[2] = grey ? 11 : 10;
+  putLE(f, 12, width, 2);
+  putLE(f, 14, height, 2);
+  f[16] = grey ? 8 : 24;
+  f[17] = 0x20;
+  append(f, data);
+  return f;
+}
+
+// PSD of one grey channel, RLE coded: the row length table, then the rows.
+std::vector<uint8_t> psdFile(uint32_t width, uint32_t height, const std::vector<uint16_t>& lengths,
+                             const std::vector<uint8_t>& rows) {
+  std::vector<uint8_t> f = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
+  putBE(f, 12, 1, 2);
+  putBE(f, 14, height, 4);
+  putBE(f, 18, width, 4);
+  putBE(f, 22, 8, 2);
+  putBE(f, 24, 1, 2);  // greyscale
+  f.resize(26 + 12, 0);  // empty colour data, resources and layers
+  putBE(f, f.size(), 1, 2);
+  for (uint16_t length : lengths) putBE(f, f.size(), length, 2);
+  append(f, rows);
+  return f;
+}
+
+void pngChunk(std::vector<uint8_t>& f, const char* type, const std::vector<uint8_t>& data) {
+  putBE(f, f.size(), data.size(), 4);
+  const size_t start = f.size();
+  for (int i = 0; i < 4; ++i) f.push_back(uint8_t(type[i]));
+  append(f, data);
+  putBE(f, f.size(), crc32(0, f.data() + start, uInt(f.size() - start)), 4);
+}
+
+// A PNG of width × height 8-bit grey whose image data is the deflated bytes given.
+std::vector<uint8_t> pngFile(uint32_t width, uint32_t height, const std::vector<uint8_t>& raw) {
+  std::vector<uint8_t> f = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> header;
+  putBE(header, 0, width, 4);
+  putBE(header, 4, height, 4);
+  append(header, {8, 0, 0, 0, 0});
+  pngChunk(f, "IHDR", header);
+  uLongf packedSize = compressBound(uLong(raw.size()));
+  std::vector<uint8_t> packed(packedSize);
+  EXPECT_EQ(compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 9), Z_OK);
+  packed.resize(packedSize);
+  pngChunk(f, "IDAT", packed);
+  pngChunk(f, "IEND", {});
+  return f;
+}
+
+// A TIFF of width × height, 8-bit grey in one strip of the data given, with its
+// compression code.
+std::vector<uint8_t> tiffFile(uint32_t width, uint32_t height, uint32_t compression,
+                              const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> f = {'I', 'I', 42, 0, 8, 0, 0, 0};
+  struct Entry { uint16_t tag, type; uint32_t value; };
+  const uint32_t dataAt = 8 + 2 + 9 * 12 + 4;
+  const Entry entries[] = {{256, 4, width}, {257, 4, height}, {258, 3, 8}, {259, 3, compression},
+                           {262, 3, 1},     {273, 4, dataAt}, {277, 3, 1}, {278, 4, height},
+                           {279, 4, uint32_t(data.size())}};
+  putLE(f, 8, 9, 2);
+  for (const Entry& e : entries) {
+    const size_t at = f.size();
+    putLE(f, at, e.tag, 2);
+    putLE(f, at + 2, e.type, 2);
+    putLE(f, at + 4, 1, 4);
+    putLE(f, at + 8, e.value, 4);
+  }
+  putLE(f, f.size(), 0, 4);
+  append(f, data);
+  return f;
+}
+
+// A GIF with one width × height frame, no screen size (the frame sets it), two colours,
+// and the LZW bytes given in one sub-block.
+std::vector<uint8_t> gifFile(uint32_t width, uint32_t height, const std::vector<uint8_t>& lzw) {
+  std::vector<uint8_t> f = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+  f.push_back(0x2C);
+  putLE(f, f.size(), 0, 4);
+  putLE(f, f.size(), width, 2);
+  putLE(f, f.size(), height, 2);
+  append(f, {0, 2, uint8_t(lzw.size())});
+  append(f, lzw);
+  append(f, {0, 0x3B});
+  return f;
+}
+
+// A JPEG written by the library, its frame header then told it is width × height.
+std::vector<uint8_t> jpegClaiming(Scratch& scratch, uint32_t width, uint32_t height) {
+  const auto rgb = picture(16, 16, false, 3);
+  EXPECT_TRUE(writeFile(scratch.path("claim.jpg"), [&](DestinationHandle d) {
+    return IS3WriteJPG(d, rgb.data(), 16, 16, 48, 75, 24, nullptr, 0);
+  }));
+  auto f = readBytes(scratch.path("claim.jpg"));
+  for (size_t i = 2; i + 9 < f.size(); ++i)
+    if (f[i] == 0xFF && f[i + 1] == 0xC0) {
+      putBE(f, i + 5, height, 2);
+      putBE(f, i + 7, width, 2);
+      return f;
+    }
+  ADD_FAILURE() << "no frame header";
+  return f;
+}
+
+// Each file declares a 10000 × 10000 picture (400 MB as RGBA) over a few bytes. Every one
+// is refused as corrupt before the picture is allocated: with every allocation above
+// 1 MB failing, an attempt would show as out of memory instead.
+TEST_F(ImagingFiles, DataThatCannotHoldThePictureIsRefusedBeforeAllocating) {
+  const uint32_t N = 10000;
+  const std::vector<uint8_t> runs = {0xFF, 7, 0xFF, 7, 0xFF, 7, 0xFF, 7};
+  const std::vector<uint8_t> table = {0, 0, 0, 0, 255, 255, 255, 0};
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> file;
+  };
+  const std::vector<Case> cases = {
+      {"PCX runs", pcxFile(N, N, runs)},
+      {"PCX runs, 4 × 40 KB of them", pcxFile(N, N, std::vector<uint8_t>(160000, 0xFF))},
+      {"TGA grey runs", tgaFile(N, N, true, {0xFF, 1, 0xFF, 2, 0xFF, 3})},
+      {"TGA colour runs", tgaFile(N, N, false, std::vector<uint8_t>(4 * 4000, 0xFF))},
+      {"BMP RLE8 cut short", bmpFile(8, int32_t(N), int32_t(N), 1, table, {255, 1, 255, 1})},
+      {"BMP RLE4 cut short", bmpFile(4, int32_t(N), int32_t(N), 2, table, {0, 0, 255, 0x11})},
+      {"PSD RLE rows too short", psdFile(N, 2, {2, 2}, {0x81, 9, 0x81, 9})},
+      {"PNG", pngFile(N, N, std::vector<uint8_t>(20000, 0))},
+      {"JPEG", jpegClaiming(scratch, N, N)},
+      {"TIFF plain", tiffFile(N, N, 1, std::vector<uint8_t>(64, 9))},
+      {"TIFF PackBits", tiffFile(N, N, 32773, std::vector<uint8_t>(64, 0x81))},
+      {"TIFF LZW", tiffFile(N, N, 5, std::vector<uint8_t>(64, 0))},
+      {"TIFF Deflate", tiffFile(N, N, 8, std::vector<uint8_t>(64, 0))},
+      {"GIF", gifFile(N, N, {0x44, 0x01})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rvl::testing::failAllocationsAbove(size_t(1) << 20);
+    setLastError(kNoError);
+    EXPECT_FALSE(readMemory(c.file).ok);
+    EXPECT_EQ(IS3GetLastError(), kCorruptData);
+    rvl::testing::clearAllocationFaults();
+  }
+}
+
+// The bounds are the most the data can hold, not less: files that reach them exactly, and
+// pictures of one colour that compress as far as their format allows, still read.
+TEST_F(ImagingFiles, DataAtTheMostItCanHoldStillReads) {
+  // 126 pixels from two runs of 63 (PCX); 256 pixels from two packets of 128 (TGA); a PSD
+  // row of 256 from two PackBits runs of 128.
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> file;
+    uint32_t width;
+    uint8_t grey;
+  };
+  const std::vector<Case> cases = {
+      {"PCX", pcxFile(126, 1, {0xFF, 40, 0xFF, 40}), 126, 40},
+      {"TGA", tgaFile(256, 1, false, {0xFF, 50, 50, 50, 0xFF, 50, 50, 50}), 256, 50},
+      {"PSD", psdFile(256, 1, {4}, {0x81, 60, 0x81, 60}), 256, 60},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Decoded d = readMemory(c.file, 3);
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.width, c.width);
+    EXPECT_EQ(d.pixels, std::vector<uint8_t>(size_t(c.width) * 3, c.grey));
+    const auto shorter = std::vector<uint8_t>(c.file.begin(), c.file.end() - 1);
+    EXPECT_FALSE(readMemory(shorter).ok);
+  }
+
+  // One colour over 1024 × 1024 in every compressed format we write.
+  const uint32_t W = 1024, H = 1024;
+  const std::vector<uint8_t> rgba(size_t(W) * H * 4, 200), rgb(size_t(W) * H * 3, 200);
+  const std::vector<uint8_t> indices(size_t(W) * H, 7);
+  uint8_t palette[768];
+  std::memset(palette, 200, sizeof palette);
+  const std::vector<std::pair<const char*, std::function<uint32_t(DestinationHandle)>>> files = {
+      {"s.png", [&](DestinationHandle d) { return IS3WritePNG(d, rgba.data(), W, H, W * 4, 8, 0, nullptr, 6, 0, 0, nullptr, 0); }},
+      {"s.jpg", [&](DestinationHandle d) { return IS3WriteJPG(d, rgb.data(), W, H, W * 3, 90, 24, nullptr, 0); }},
+      {"lzw.tif", [&](DestinationHandle d) { return IS3WriteTIFF(d, rgb.data(), W, H, W * 3, 24, 5, nullptr, 0); }},
+      {"zip.tif", [&](DestinationHandle d) { return IS3WriteTIFF(d, rgb.data(), W, H, W * 3, 24, 8, nullptr, 0); }},
+      {"pack.tif", [&](DestinationHandle d) { return IS3WriteTIFF(d, rgb.data(), W, H, W * 3, 24, 32773, nullptr, 0); }},
+      {"s.pcx", [&](DestinationHandle d) { return IS3WritePCX(d, indices.data(), W, H, W, 8, palette, 0); }},
+      {"s.psd", [&](DestinationHandle d) { return IS3WritePSD(d, rgb.data(), W, H, W * 3, 24, nullptr, 0); }},
+      {"s.gif", [&](DestinationHandle d) { return IS3WriteGIF(d, indices.data(), W, H, W, 8, 256, palette, -1, 0); }},
+      {"s.tga", [&](DestinationHandle d) {
+         LineWriterHandle lines = IS3InitWriteTGALines(d, W, H, 24, 1, 0);
+         for (uint32_t y = 0; y < H; ++y) IS3WriteNextLine(lines, rgb.data() + size_t(y) * W * 3);
+         return IS3DestroyWriteLines(lines);
+       }},
+  };
+  for (const auto& [name, write] : files) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(writeFile(scratch.path(name), write));
+    const Decoded d = readPath(scratch.path(name), 3);
+    ASSERT_TRUE(d.ok);
+    for (size_t i = 0; i < d.pixels.size(); ++i)
+      if (std::abs(int(d.pixels[i]) - 200) > 1) FAIL() << "byte " << i << " is " << int(d.pixels[i]);
+  }
+}
+
+// A run-length bitmap must reach its end code (or its last pixel); one cut short is
+// refused. The end code may come early: the rest of the picture stays transparent.
+TEST_F(ImagingFiles, RunLengthBitmapsMustReachTheirEnd) {
+  const std::vector<uint8_t> table = {0, 0, 0, 0, 0, 0, 255, 0};
+  // 4 × 2, bottom row four red, end of line, then the data stops one pixel into the top row.
+  EXPECT_FALSE(readMemory(bmpFile(8, 4, 2, 1, table, {4, 1, 0, 0, 1, 1})).ok);
+  EXPECT_EQ(IS3GetLastError(), kCorruptData);
+  // The same with its end code, and with the top row full: both read.
+  for (const std::vector<uint8_t>& bits : {std::vector<uint8_t>{4, 1, 0, 0, 1, 1, 0, 1},
+                                           std::vector<uint8_t>{4, 1, 0, 0, 4, 1}}) {
+    const Decoded d = readMemory(bmpFile(8, 4, 2, 1, table, bits));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.pixels[16 + 3], 255);  // bottom row painted
+    EXPECT_EQ(d.pixels[0], 255);       // top row's first pixel red
+  }
+  // Only the end code: a picture of transparent black.
+  const Decoded empty = readMemory(bmpFile(8, 3, 3, 1, table, {0, 1}));
+  ASSERT_TRUE(empty.ok);
+  EXPECT_EQ(empty.pixels, std::vector<uint8_t>(36, 0));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "external/picture_source.h"
+#include "brush/picture_source.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,8 +6,8 @@
 #include "external/fxscript/fxscript.h"
 #include "external/imaging/conversion.h"
 #include "external/imaging/file_read.h"
-#include "platform/global_memory.h"
 #include "frame/allocator.h"
+#include "platform/global_memory.h"
 
 namespace rvl {
 
