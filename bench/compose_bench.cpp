@@ -106,7 +106,7 @@ struct MergeBuffers {
   }
 };
 
-// state.range(0): 1 lets large merges split their rows between two threads, 0 forbids it.
+// state.range(0): 1 lets large merges split their rows between threads, 0 forbids it.
 void mergeRate(benchmark::State& state, int32_t mode, bool opaqueSource) {
   MergeBuffers b(opaqueSource);
   rvl::testing::setComposeThreads(state.range(0) != 0);
@@ -123,11 +123,11 @@ void mergeRate(benchmark::State& state, int32_t mode, bool opaqueSource) {
                                                   benchmark::Counter::kIsRate);
 }
 
-void BM_MergeNormalOpaque(benchmark::State& state) { mergeRate(state, 0, true); }
-void BM_MergeNormalPartial(benchmark::State& state) { mergeRate(state, 0, false); }
-void BM_MergeMultiply(benchmark::State& state) { mergeRate(state, 1, false); }
-void BM_MergeOverlay(benchmark::State& state) { mergeRate(state, 8, false); }
-void BM_MergeSoftLight(benchmark::State& state) { mergeRate(state, 10, false); }
+void BM_MergeNormalOpaque(benchmark::State& state) { mergeRate(state, codeOf(rvl::MergeMode::Normal), true); }
+void BM_MergeNormalPartial(benchmark::State& state) { mergeRate(state, codeOf(rvl::MergeMode::Normal), false); }
+void BM_MergeMultiply(benchmark::State& state) { mergeRate(state, codeOf(rvl::MergeMode::Multiply), false); }
+void BM_MergeOverlay(benchmark::State& state) { mergeRate(state, codeOf(rvl::MergeMode::Overlay), false); }
+void BM_MergeSoftLight(benchmark::State& state) { mergeRate(state, codeOf(rvl::MergeMode::SoftLight), false); }
 BENCHMARK(BM_MergeNormalOpaque)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MergeNormalPartial)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MergeMultiply)->ArgName("threads")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();

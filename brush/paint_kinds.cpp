@@ -10,29 +10,29 @@ namespace rvl {
 
 namespace {
 
-// The blend modes 34..48 on one channel.
-uint32_t blendMode(int32_t kind, int64_t c, int64_t d) {
-  switch (kind) {
-    case 34: return clamp16(65535 - (((65535 - d) * (65535 - c)) >> 16));
-    case 35: return clamp16(std::min(d, c));
-    case 36: return clamp16(std::max(d, c));
-    case 37: return clamp16(std::llabs(d - c));
-    case 38: return clamp16(65535 - std::llabs(65535 - d - c));
-    case 39: return clamp16(d + c - ((d * c) >> 15));
-    case 40: return clamp16(d < 32767 ? (d * c) >> 15 : 65535 - (((65535 - d) * (65535 - c)) >> 15));
-    case 41: return clamp16(c < 32767 ? (d * c) >> 15 : 65535 - (((65535 - d) * (65535 - c)) >> 15));
-    case 42: {
+// The blend kinds on one channel, by the merge mode of their name.
+uint32_t blendMode(MergeMode mode, int64_t c, int64_t d) {
+  switch (mode) {
+    case MergeMode::Screen: return clamp16(65535 - (((65535 - d) * (65535 - c)) >> 16));
+    case MergeMode::Darken: return clamp16(std::min(d, c));
+    case MergeMode::Lighten: return clamp16(std::max(d, c));
+    case MergeMode::Difference: return clamp16(std::llabs(d - c));
+    case MergeMode::Negation: return clamp16(65535 - std::llabs(65535 - d - c));
+    case MergeMode::Exclusion: return clamp16(d + c - ((d * c) >> 15));
+    case MergeMode::Overlay: return clamp16(d < 32767 ? (d * c) >> 15 : 65535 - (((65535 - d) * (65535 - c)) >> 15));
+    case MergeMode::HardLight: return clamp16(c < 32767 ? (d * c) >> 15 : 65535 - (((65535 - d) * (65535 - c)) >> 15));
+    case MergeMode::SoftLight: {
       const double cs = double(c) / 65535.0, ds = double(d) / 65535.0;
       const double r = cs < 0.5 ? ds * (2 * cs + (1 - 2 * cs) * ds) : std::sqrt(ds) * (2 * cs - 1) + 2 * ds * (1 - cs);
       return clamp16(int64_t(std::trunc(r * 65535.0)));
     }
-    case 43: return c >= 65535 ? 65535 : clamp16(std::min<int64_t>(65535, (d * 65536) / (65535 - c)));
-    case 44: return c == 0 ? 0 : clamp16(std::max<int64_t>(0, 65535 - ((65535 - d) * 65536) / c));
-    case 45: return c >= 65535 ? 65535 : clamp16(std::min<int64_t>(65535, (d * d) / (65535 - c)));
-    case 46: return d >= 65535 ? 65535 : clamp16(std::min<int64_t>(65535, (c * c) / (65535 - d)));
-    case 47: return clamp16(std::min<int64_t>(65535, d + c));
-    case 48: return clamp16(std::max<int64_t>(0, d + c - 65535));
-    default: return uint32_t(c);
+    case MergeMode::Dodge: return c >= 65535 ? 65535 : clamp16(std::min<int64_t>(65535, (d * 65536) / (65535 - c)));
+    case MergeMode::Burn: return c == 0 ? 0 : clamp16(std::max<int64_t>(0, 65535 - ((65535 - d) * 65536) / c));
+    case MergeMode::Reflect: return c >= 65535 ? 65535 : clamp16(std::min<int64_t>(65535, (d * d) / (65535 - c)));
+    case MergeMode::Glow: return d >= 65535 ? 65535 : clamp16(std::min<int64_t>(65535, (c * c) / (65535 - d)));
+    case MergeMode::Add: return clamp16(std::min<int64_t>(65535, d + c));
+    case MergeMode::Subtract: return clamp16(std::max<int64_t>(0, d + c - 65535));
+    default: return uint32_t(c);  // Normal and Multiply: the colour itself
   }
 }
 
@@ -55,10 +55,10 @@ Tool toolKind(int32_t kind, uint32_t L, const uint32_t c[3], const uint32_t d[3]
     return Tool::Colour;
   };
   switch (kind) {
-    case 249: return fromBank(L < 32767 ? 0 : 1);
-    case 250: return fromBank(L < 21845 ? 0 : L < 43690 ? 1 : 2);
-    case 251: return fromBank(L < 16383 ? 0 : L < 32767 ? 1 : L < 49151 ? 2 : 3);
-    case 252:
+    case kKindTwoTones: return fromBank(L < 32767 ? 0 : 1);
+    case kKindThreeTones: return fromBank(L < 21845 ? 0 : L < 43690 ? 1 : 2);
+    case kKindFourTones: return fromBank(L < 16383 ? 0 : L < 32767 ? 1 : L < 49151 ? 2 : 3);
+    case kKindGradientMap:
       for (int k = 0; k < 3; ++k) {
         if (L < 32767) {
           const uint32_t t = (2 * L) >> 8;
@@ -69,28 +69,34 @@ Tool toolKind(int32_t kind, uint32_t L, const uint32_t c[3], const uint32_t d[3]
         }
       }
       return Tool::Colour;
-    case 253: return L < 32767 ? fromBank(0) : fromDestination();
-    case 254: return L > 32767 ? fromBank(0) : fromDestination();
-    case 255: return L < 20479 ? fromBank(0) : L > 49151 ? fromBank(1) : fromSource();
-    case 256: return L < 20479 ? Tool::Keep : fromSource();
-    case 257: return L > 49151 ? Tool::Keep : fromSource();
-    case 258: return (L < 20479 || L > 49151) ? Tool::Keep : fromSource();
-    case 259: return L > 12287 ? Tool::Keep : fromBank(0);
-    case 260: return L >= 57343 ? fromBank(0) : Tool::Keep;
-    case 261:
+    case kKindDarkToBank: return L < 32767 ? fromBank(0) : fromDestination();
+    case kKindLightToBank: return L > 32767 ? fromBank(0) : fromDestination();
+    case kKindShadowsAndHighlights: return L < 20479 ? fromBank(0) : L > 49151 ? fromBank(1) : fromSource();
+    case kKindSkipDark: return L < 20479 ? Tool::Keep : fromSource();
+    case kKindSkipLight: return L > 49151 ? Tool::Keep : fromSource();
+    case kKindMidtonesOnly: return (L < 20479 || L > 49151) ? Tool::Keep : fromSource();
+    case kKindDarkOnlyToBank: return L > 12287 ? Tool::Keep : fromBank(0);
+    case kKindLightOnlyToBank: return L >= 57343 ? fromBank(0) : Tool::Keep;
+    case kKindPosterize4:
       for (int k = 0; k < 3; ++k) M[k] = c[k] < 10922 ? 0 : c[k] < 32767 ? 21845 : c[k] < 54613 ? 43690 : 65535;
       return Tool::Colour;
-    case 262:
+    case kKindPosterize3:
       for (int k = 0; k < 3; ++k) M[k] = c[k] < 21845 ? 0 : c[k] < 43690 ? 32767 : 65535;
       return Tool::Colour;
-    case 387:
-    case 388: {
+    case kKindDarkerByLuminance:
+    case kKindLighterByLuminance: {
       const uint32_t lumD = (3 * d[0] + 4 * d[1] + d[2]) >> 3, lumS = (3 * c[0] + 4 * c[1] + c[2]) >> 3;
-      const bool useDestination = kind == 387 ? lumD < lumS : lumD > lumS;
+      const bool useDestination = kind == kKindDarkerByLuminance ? lumD < lumS : lumD > lumS;
       return useDestination ? fromDestination() : fromSource();
     }
     default: return fromSource();
   }
+}
+
+// The kinds toolKind has a rule for.
+bool isToolKind(int32_t kind) {
+  return (kind >= kKindTwoTones && kind <= kKindPosterize3) || kind == kKindDarkerByLuminance ||
+         kind == kKindLighterByLuminance;
 }
 
 uint32_t bitDepth(uint32_t c, int32_t k) { return (k < 0 || k >= 16) ? 0 : (c >> k) << k; }
@@ -98,8 +104,8 @@ uint32_t bitDepth(uint32_t c, int32_t k) { return (k < 0 || k >= 16) ? 0 : (c >>
 }  // namespace
 
 bool hasPaintKindRule(int32_t kind) {
-  return (kind >= 34 && kind <= 48) || (kind >= 249 && kind <= 262) || kind == 295 || kind == 340 ||
-         kind == 387 || kind == 388;
+  return (kind >= kFirstBlendKind && kind <= kLastBlendKind) || isToolKind(kind) || kind == kKindBitDepth ||
+         kind == kKindGreyWithLuminanceAlpha;
 }
 
 void applyPaintKind(int32_t kind, uint32_t Y, const uint32_t c[3], uint32_t A, uint32_t d[3], uint32_t f,
@@ -117,12 +123,12 @@ void applyPaintKind(int32_t kind, uint32_t Y, const uint32_t c[3], uint32_t A, u
   const uint32_t L = (c[0] + c[1] + c[2]) / 3;
   bool mixWithAmount = true;
   uint32_t M[3];
-  if (kind <= 48) {
-    for (int k = 0; k < 3; ++k) M[k] = blendMode(kind, c[k], d[k]);
-  } else if (kind == 295) {
+  if (kind <= kLastBlendKind) {
+    for (int k = 0; k < 3; ++k) M[k] = blendMode(mergeModeOfKind(kind), c[k], d[k]);
+  } else if (kind == kKindBitDepth) {
     for (int k = 0; k < 3; ++k) o[k] = bitDepth(c[k], brush.mixShift);
     mixWithAmount = false;
-  } else if (kind == 340) {
+  } else if (kind == kKindGreyWithLuminanceAlpha) {
     for (int k = 0; k < 3; ++k) o[k] = d[k] = 32767;
     Za = L;
     mixWithAmount = false;
@@ -146,27 +152,27 @@ void applyPaintKind(int32_t kind, uint32_t Y, const uint32_t c[3], uint32_t A, u
 bool mixKindColour(int32_t kind, const uint32_t c[3], const uint32_t s[3], uint32_t M[3], uint32_t& alpha,
                    bool& keep) {
   keep = false;
-  if (kind >= 33 && kind <= 48) {
-    for (int k = 0; k < 3; ++k) M[k] = blendMode(kind, c[k], s[k]);
+  if (kind >= kKindMultiply && kind <= kLastBlendKind) {
+    for (int k = 0; k < 3; ++k) M[k] = blendMode(mergeModeOfKind(kind), c[k], s[k]);
     return true;
   }
   const uint32_t L = (c[0] + c[1] + c[2]) / 3;
-  if (kind == 340) {
+  if (kind == kKindGreyWithLuminanceAlpha) {
     for (int k = 0; k < 3; ++k) M[k] = 32767;
     alpha = L;
     return true;
   }
-  if (kind == 295) {
+  if (kind == kKindBitDepth) {
     for (int k = 0; k < 3; ++k) M[k] = bitDepth(c[k], brush.mixShift & 31);
     return true;
   }
-  if (kind == 252 && L < 32767) {
+  if (kind == kKindGradientMap && L < 32767) {
     // Below the midpoint the mix measures the blend colour on a 0..510 scale.
     const uint32_t t = (c[0] + c[1] + c[2]) / 384;
     for (int k = 0; k < 3; ++k) M[k] = (bank(1, k) * t + bank(0, k) * (256 - std::min<uint32_t>(t, 256))) >> 8;
     return true;
   }
-  if ((kind >= 249 && kind <= 262) || kind == 387 || kind == 388) {
+  if (isToolKind(kind)) {
     if (toolKind(kind, L, c, s, M) == Tool::Keep) {
       for (int k = 0; k < 3; ++k) M[k] = s[k];
       keep = true;

@@ -1,18 +1,15 @@
 // The first half of the per-pixel merge arithmetic: the source alpha scaled by a Layer
-// Mask pixel and by the layer opacity, then the alpha stage of the alpha modes (21 to 41),
-// which rewrites the source colour and alpha and may pick another effective mode.
+// Mask pixel and by the layer opacity, then the alpha stage of the alpha modes, which
+// rewrites the source colour and alpha and may pick another effective mode.
 // MergePixels and the view renderer both run every source pixel through these steps.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 
-namespace rvl {
+#include "page/merge_mode.h"
 
-inline constexpr int32_t kLastStandardMode = 20;  // codes up to 20 skip transparent pixels
-inline constexpr int32_t kFirstAlphaMode = 21;
-inline constexpr int32_t kLastAlphaMode = 41;
-inline constexpr int32_t kLayerMaskMode = 39;
+namespace rvl {
 
 // A source pixel on its way through the merge.
 struct StagedPixel {
@@ -23,6 +20,7 @@ struct StagedPixel {
 };
 
 // True when a transparent source pixel is skipped before any arithmetic.
+// (The standard modes are one run of codes from 0: one comparison.)
 inline bool skipsTransparent(int32_t mergeMode) { return mergeMode <= kLastStandardMode; }
 
 // The grey level floor((R + G + B) / 3) of a Layer Mask pixel scales the alpha.
@@ -93,127 +91,144 @@ inline int32_t ramp(int32_t a, int32_t k) {
 
 inline void setColour(StagedPixel& p, int32_t v) { p.r = p.g = p.b = v; }
 
+template <Tone T>
+inline void applyTone(StagedPixel& p) {
+  static_assert(T != Tone::None);
+  if constexpr (T == Tone::Tone1) toneAround32767(p, kInv32767);
+  else if constexpr (T == Tone::Tone2) toneAround32767(p, kInv65535);
+  else tone3(p);
+}
+
 }  // namespace alpha_stage_detail
 
-// The alpha stage of modes 21 to 41 (other modes pass unchanged). sameMode: source and
-// destination carry the same alpha mode, so most modes merge by replacement.
-// k is alphaLayerOpacity.
-inline void alphaStage(StagedPixel& p, bool sameMode, int32_t k) {
+// One alpha mode's rule, read from its row of the merge-mode table at compile time.
+template <MergeMode M>
+inline void applyAlphaRule(StagedPixel& p, bool sameMode, int32_t k) {
   using namespace alpha_stage_detail;
+  constexpr MergeModeInfo info = mergeModeInfo(M);
+  constexpr AlphaRule rule = info.alphaRule;
+  constexpr int32_t effective = codeOf(info.effectiveMode);
+  static_assert(rule != AlphaRule::None);
   int32_t& a = p.a;
   const auto replace = [&p] {
     if (p.a > 0) p.replace = true;
   };
-  switch (p.mode) {
-    case 21:  // Alpha Normal
-      if (sameMode) replace();
-      else if (a > 0) a = k;
-      break;
-    case 22:  // Alpha Filter
-      if (sameMode) replace();
-      else {
-        setColour(p, 65535);
-        a = 65535 - a;
-      }
-      break;
-    case 23:  // Alpha Black Outline
-    case 37:  // Alpha Overlay Outline
-      if (sameMode) replace();
-      else if (a > 0 && a < 65280) {
-        setColour(p, 0);
-        a = k;
-      }
-      break;
-    case 24:  // Alpha Outline Tint 1
-    case 25:  // Alpha Outline Tint 2
-      if (sameMode) replace();
-      else if (a >= 12287) a = k;
-      else if (a > 0) a = 65535 - a;
-      break;
-    case 26:  // Alpha Invert
-      if (sameMode) replace();
-      else if (a > 0) a = 65535 - a;
-      break;
-    case 27:  // Alpha Shader
-      if (sameMode) replace();
-      else if (a > 0) {
-        setColour(p, a);
-        a = k;
-      }
-      break;
-    case 28:  // Alpha Shader Color
-    case 29:  // Alpha Shader Texture2
-      if (sameMode) replace();
-      else if (a > 0) {
-        shade(p);
-        a = k;
-        if (p.mode == 29) p.mode = 18;
-      }
-      break;
-    case 30:  // Alpha Highlight Texture2
-      if (sameMode) replace();
-      else if (a > 0 && a < 32767) {
-        a = std::max(a - 2 * (32767 - a), 0);
-        p.mode = 18;
-      } else if (a >= 32767) {
-        p.r = std::min(p.r + 2 * a - 65534, 65535);
-        p.g = std::min(p.g + 2 * a - 65534, 65535);
-        p.b = std::min(p.b + 2 * a - 65534, 65535);
-        a = k;
-        p.mode = 18;
-      }
-      break;
-    case 31:  // Alpha Smooth
-      if (sameMode) replace();
-      else if (a >= 32767) a = k;
-      else if (a > 0) a = std::max(a - 4 * (32767 - a), 0);
-      break;
-    case 32:  // Alpha Smooth Lum
-    case 33:  // Alpha Smooth Lum2
-    case 34:  // Alpha Smooth Lum3
-      if (sameMode) {
-        if (a < 8191) a = 0;
-        else replace();
-      } else {
-        if (p.mode == 32) toneAround32767(p, kInv32767);
-        else if (p.mode == 33) toneAround32767(p, kInv65535);
-        else tone3(p);
-        a = a >= 8191 ? k : 0;
-      }
-      break;
-    case 35:  // Alpha Smooth Lum4
-    case 36:  // Alpha Smooth Lum5
-      if (sameMode) {
-        if (a < 8191) a = 0;
-        else if (a < 9215) p.mode = 1;
-        else replace();
-      } else {
-        if (p.mode == 35) tone3(p);
-        else toneAround32767(p, kInv32767);
-        a = ramp(a, k);
-      }
-      break;
-    case 38:  // Alpha Highlight
-      if (sameMode) {
-        if (a <= 32512) a = 0;
-        else replace();
-      } else if (a > 32512) {
-        a = 0;
-      }
-      break;
-    case 39:  // Layer Mask: the layer itself changes nothing
-      a = 0;
-      break;
-    case 40:  // Luminance Alpha
-      a = (p.r + p.g + p.b) / 3;
+  if constexpr (rule == AlphaRule::Normal) {
+    if (sameMode) replace();
+    else if (a > 0) a = k;
+  } else if constexpr (rule == AlphaRule::Filter) {
+    if (sameMode) replace();
+    else {
       setColour(p, 65535);
-      break;
-    case 41:  // Luminance Alpha Invert
-      a = 65535 - (p.r + p.g + p.b) / 3;
+      a = 65535 - a;
+    }
+  } else if constexpr (rule == AlphaRule::Outline) {
+    if (sameMode) replace();
+    else if (a > 0 && a < 65280) {
       setColour(p, 0);
-      break;
+      a = k;
+    }
+  } else if constexpr (rule == AlphaRule::OutlineTint) {
+    if (sameMode) replace();
+    else if (a >= 12287) a = k;
+    else if (a > 0) a = 65535 - a;
+  } else if constexpr (rule == AlphaRule::Invert) {
+    if (sameMode) replace();
+    else if (a > 0) a = 65535 - a;
+  } else if constexpr (rule == AlphaRule::Shader) {
+    if (sameMode) replace();
+    else if (a > 0) {
+      setColour(p, a);
+      a = k;
+    }
+  } else if constexpr (rule == AlphaRule::ShaderColour) {
+    if (sameMode) replace();
+    else if (a > 0) {
+      shade(p);
+      a = k;
+      p.mode = effective;
+    }
+  } else if constexpr (rule == AlphaRule::HighlightTexture) {
+    if (sameMode) replace();
+    else if (a > 0 && a < 32767) {
+      a = std::max(a - 2 * (32767 - a), 0);
+      p.mode = effective;
+    } else if (a >= 32767) {
+      p.r = std::min(p.r + 2 * a - 65534, 65535);
+      p.g = std::min(p.g + 2 * a - 65534, 65535);
+      p.b = std::min(p.b + 2 * a - 65534, 65535);
+      a = k;
+      p.mode = effective;
+    }
+  } else if constexpr (rule == AlphaRule::Smooth) {
+    if (sameMode) replace();
+    else if (a >= 32767) a = k;
+    else if (a > 0) a = std::max(a - 4 * (32767 - a), 0);
+  } else if constexpr (rule == AlphaRule::SmoothLum) {
+    if (sameMode) {
+      if (a < 8191) a = 0;
+      else replace();
+    } else {
+      applyTone<info.tone>(p);
+      a = a >= 8191 ? k : 0;
+    }
+  } else if constexpr (rule == AlphaRule::SmoothLumRamp) {
+    if (sameMode) {
+      if (a < 8191) a = 0;
+      else if (a < 9215) p.mode = codeOf(MergeMode::Multiply);
+      else replace();
+    } else {
+      applyTone<info.tone>(p);
+      a = ramp(a, k);
+    }
+  } else if constexpr (rule == AlphaRule::Highlight) {
+    if (sameMode) {
+      if (a <= 32512) a = 0;
+      else replace();
+    } else if (a > 32512) {
+      a = 0;
+    }
+  } else if constexpr (rule == AlphaRule::LayerMask) {
+    a = 0;  // the layer itself changes nothing
+  } else if constexpr (rule == AlphaRule::LuminanceAlpha) {
+    a = (p.r + p.g + p.b) / 3;
+    setColour(p, 65535);
+  } else if constexpr (rule == AlphaRule::LuminanceAlphaInvert) {
+    a = 65535 - (p.r + p.g + p.b) / 3;
+    setColour(p, 0);
+  }
+}
+
+// The alpha stage of the alpha modes (other modes pass unchanged). sameMode: source and
+// destination carry the same alpha mode, so most modes merge by replacement.
+// k is alphaLayerOpacity.
+inline void alphaStage(StagedPixel& p, bool sameMode, int32_t k) {
+  switch (MergeMode(p.mode)) {
+    case MergeMode::AlphaNormal: return applyAlphaRule<MergeMode::AlphaNormal>(p, sameMode, k);
+    case MergeMode::AlphaFilter: return applyAlphaRule<MergeMode::AlphaFilter>(p, sameMode, k);
+    case MergeMode::AlphaBlackOutline: return applyAlphaRule<MergeMode::AlphaBlackOutline>(p, sameMode, k);
+    case MergeMode::AlphaOutlineTint1: return applyAlphaRule<MergeMode::AlphaOutlineTint1>(p, sameMode, k);
+    case MergeMode::AlphaOutlineTint2: return applyAlphaRule<MergeMode::AlphaOutlineTint2>(p, sameMode, k);
+    case MergeMode::AlphaInvert: return applyAlphaRule<MergeMode::AlphaInvert>(p, sameMode, k);
+    case MergeMode::AlphaShader: return applyAlphaRule<MergeMode::AlphaShader>(p, sameMode, k);
+    case MergeMode::AlphaShaderColor: return applyAlphaRule<MergeMode::AlphaShaderColor>(p, sameMode, k);
+    case MergeMode::AlphaShaderTexture2: return applyAlphaRule<MergeMode::AlphaShaderTexture2>(p, sameMode, k);
+    case MergeMode::AlphaHighlightTexture2:
+      return applyAlphaRule<MergeMode::AlphaHighlightTexture2>(p, sameMode, k);
+    case MergeMode::AlphaSmooth: return applyAlphaRule<MergeMode::AlphaSmooth>(p, sameMode, k);
+    case MergeMode::AlphaSmoothLum: return applyAlphaRule<MergeMode::AlphaSmoothLum>(p, sameMode, k);
+    case MergeMode::AlphaSmoothLum2: return applyAlphaRule<MergeMode::AlphaSmoothLum2>(p, sameMode, k);
+    case MergeMode::AlphaSmoothLum3: return applyAlphaRule<MergeMode::AlphaSmoothLum3>(p, sameMode, k);
+    case MergeMode::AlphaSmoothLum4: return applyAlphaRule<MergeMode::AlphaSmoothLum4>(p, sameMode, k);
+    case MergeMode::AlphaSmoothLum5: return applyAlphaRule<MergeMode::AlphaSmoothLum5>(p, sameMode, k);
+    case MergeMode::AlphaOverlayOutline: return applyAlphaRule<MergeMode::AlphaOverlayOutline>(p, sameMode, k);
+    case MergeMode::AlphaHighlight: return applyAlphaRule<MergeMode::AlphaHighlight>(p, sameMode, k);
+    case MergeMode::LayerMask: return applyAlphaRule<MergeMode::LayerMask>(p, sameMode, k);
+    case MergeMode::LuminanceAlpha: return applyAlphaRule<MergeMode::LuminanceAlpha>(p, sameMode, k);
+    case MergeMode::LuminanceAlphaInvert:
+      return applyAlphaRule<MergeMode::LuminanceAlphaInvert>(p, sameMode, k);
     default:
-      break;
+      return;  // the standard modes and numbers that are no code
   }
 }
 

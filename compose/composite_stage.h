@@ -26,15 +26,13 @@ enum class Outcome : uint8_t {
   Blend,       // the floating-point compositing
 };
 
-inline bool isTexturizeMode(int32_t h) { return h >= 17 && h <= 19; }
-
 // destinationTransparent: the destination alpha is 0. skipTransparentSource: a source
 // alpha of 0 leaves the destination alone (merging); the renderer blends it instead.
 inline Outcome compositeOutcome(const StagedPixel& p, bool destinationTransparent,
                                 bool skipTransparentSource) {
   if (destinationTransparent || p.replace) return isTexturizeMode(p.mode) ? Outcome::Clear : Outcome::Copy;
   if (p.a == 0 && skipTransparentSource) return Outcome::Keep;
-  if (p.a >= 65280 && p.mode == 0) return Outcome::OpaqueCopy;
+  if (p.a >= 65280 && p.mode == codeOf(MergeMode::Normal)) return Outcome::OpaqueCopy;
   return Outcome::Blend;
 }
 
@@ -121,35 +119,35 @@ inline Blended blendPixelAs(const StagedPixel& p, const Backdrop& dst) {
     for (int c = 0; c < 3; ++c) rc[c] = channel(double(s[c]), double(d[c]));
   };
   const double sa = as, da = ad, isa = ias, ida = iad;
-  switch (mode) {
-    case 1:  // Multiply
+  switch (MergeMode(mode)) {
+    case MergeMode::Multiply:
       each([&](double S, double D) { return S * ida + D * isa + S * D; });
       break;
-    case 2:  // Screen
+    case MergeMode::Screen:
       each([&](double S, double D) { return S + D - S * D; });
       break;
-    case 3:  // Darken
+    case MergeMode::Darken:
       each([&](double S, double D) { return D * sa <= S * da ? D + S * ida : S + D * isa; });
       break;
-    case 4:  // Lighten
+    case MergeMode::Lighten:
       each([&](double S, double D) { return D * sa >= S * da ? D + S * ida : S + D * isa; });
       break;
-    case 5:  // Difference
+    case MergeMode::Difference:
       each([&](double S, double D) { return S + D - 2 * std::min(S * da, D * sa); });
       break;
-    case 6:  // Negation
-    case 7:  // Exclusion
+    case MergeMode::Negation:
+    case MergeMode::Exclusion:
       each([&](double S, double D) { return S * da + D * sa - 2 * S * D + S * ida + D * isa; });
       break;
-    case 8:  // Overlay
-    case 9:  // Hard Light: the same with the test on the source
+    case MergeMode::Overlay:
+    case MergeMode::HardLight:  // the same with the test on the source
       each([&](double S, double D) {
-        const bool low = mode == 8 ? da > 2 * D : sa > 2 * S;
+        const bool low = MergeMode(mode) == MergeMode::Overlay ? da > 2 * D : sa > 2 * S;
         const double rest = S * ida + D * isa;
         return low ? 2 * S * D + rest : sa * da - 2 * (sa - S) * (da - D) + rest;
       });
       break;
-    case 10:  // Soft Light
+    case MergeMode::SoftLight:
       each([&](double S, double D) {
         const double m = D / da;
         const double rest = S * ida + D * isa;
@@ -158,35 +156,35 @@ inline Blended blendPixelAs(const StagedPixel& p, const Backdrop& dst) {
         return D * sa + (2 * S - sa) * (std::sqrt(m) * da - D) + rest;
       });
       break;
-    case 11:  // Dodge
+    case MergeMode::Dodge:
       each([&](double S, double D) {
         const double rest = S * ida + D * isa;
         if (S * da + D * sa >= sa * da) return sa * da + rest;
         return D * sa / (1 - S / sa) + rest;
       });
       break;
-    case 12:  // Burn
+    case MergeMode::Burn:
       each([&](double S, double D) {
         const double rest = S * ida + D * isa;
         if (S * da + D * sa <= sa * da) return rest;
         return sa * (S * da + D * sa - sa * da) / S + rest;
       });
       break;
-    case 15:  // Add
+    case MergeMode::Add:
       each([&](double S, double D) { return S + D; });
       ar = da + sa;
       break;
-    case 16:  // Subtract
+    case MergeMode::Subtract:
       each([&](double S, double D) { return S + D - sa * da; });
       ar = da + sa;
       break;
-    case 17:    // Texturize
-    case 18: {  // Texturize2
+    case MergeMode::Texturize:
+    case MergeMode::Texturize2: {
       // The un-premultiplied destination and the lightness of the integer source colour.
       const double lightness = (p.r + p.g + p.b) / (3 * 65280.0);
       double du[3];
       for (int c = 0; c < 3; ++c) du[c] = float(d[c] / da);
-      if (mode == 17) {
+      if (MergeMode(mode) == MergeMode::Texturize) {
         double x[3];
         for (int c = 0; c < 3; ++c) x[c] = du[c] + (lightness - 0.5) * sa;
         const double average = (x[0] + x[1] + x[2]) * (1.0 / 3);
@@ -197,11 +195,12 @@ inline Blended blendPixelAs(const StagedPixel& p, const Backdrop& dst) {
       ar = da;
       break;
     }
-    case 19:  // Texturize3: the destination is kept
+    case MergeMode::Texturize3:  // the destination is kept
       for (int c = 0; c < 3; ++c) rc[c] = d[c];
       ar = da;
       break;
-    default:  // Normal, and every mode that composites like it
+    default:  // Normal, and every mode that composites like it (Reflect, Glow, the alpha
+              // modes unless the alpha stage picked another effective mode)
       each([&](double S, double D) { return S + D * isa; });
       break;
   }
