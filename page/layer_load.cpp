@@ -1,9 +1,11 @@
 // Host pictures into layers: RGBA32, RGB24, BGR24 and raw RGBA64.
+#include "frame/guard.h"
 #include "page/layer_load.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "page/coverage.h"
 #include "page/page.h"
 #include "page/pixel_convert.h"
 #include "ravelin.h"
@@ -38,42 +40,67 @@ void writeRowLocked(const uint8_t* s, uint16_t* d, int32_t count) {
   }
 }
 
-// Per-pixel coverage from texture and mask; pixel by pixel blend.
-void writeRowFiltered(const uint8_t* s, uint16_t* d, int32_t count, const uint8_t* texture,
-                      const uint16_t* mask, bool lock) {
+// Filtered write: the new pixel laid over the layer pixel by its load coverage. Full
+// coverage writes it as it is (a transparent new pixel does not clear the colour). Under
+// partial coverage a transparent layer pixel takes the new colour as it is and a
+// transparent new pixel leaves the colour; alpha follows the coverage (over 0 that is the
+// new alpha scaled by it, from a new alpha of 0 the old one scaled by what is left). A
+// transparency lock keeps the alpha. Texture and mask rows are decided once per row (an
+// absent one reads as neutral at compile time).
+template <bool Texture, bool Mask>
+void writeRowFiltered(const uint8_t* s, uint16_t* d, int32_t count, const uint8_t* texture, const uint16_t* mask,
+                      bool lock) {
   for (int32_t i = 0; i < count; ++i, s += 4, d += 4) {
-    uint32_t f = 65535;
-    if (texture) f = textureCoverage(texture[i]);
-    if (mask) {
-      const uint32_t m = mask[i] >> 8;
-      if (m == 0) continue;
-      if (m < 255) f = ((m + 1) * f) >> 8;
-    }
+    const uint32_t f = loadCoverage(Texture ? texture[i] : kNoTexture, Mask ? mask[i] : kNoMask);
     if (f == 0) continue;
-    if (f == 65535) {
-      d[0] = uint16_t(s[0] << 8);
-      d[1] = uint16_t(s[1] << 8);
-      d[2] = uint16_t(s[2] << 8);
-      if (!lock) d[3] = uint16_t(s[3] << 8);
-      continue;
-    }
-    const uint32_t e = 65535 - f;
     const uint32_t D = d[3];
     const uint32_t S = s[3];
-    if (D == 0) {
-      d[0] = uint16_t(s[0] << 8);
-      d[1] = uint16_t(s[1] << 8);
-      d[2] = uint16_t(s[2] << 8);
-      if (!lock) d[3] = uint16_t((S * 256 * f) >> 16);
+    if (f == kFullCoverage) {
+      for (int c = 0; c < 3; ++c) d[c] = uint16_t(s[c] << 8);
+      if (!lock) d[3] = uint16_t(S << 8);
+    } else if (D == 0) {
+      for (int c = 0; c < 3; ++c) d[c] = uint16_t(s[c] << 8);
+      if (!lock) d[3] = uint16_t(blendByPartialCoverage(S << 8, 0, f));
     } else if (S == 0) {
-      if (!lock) d[3] = uint16_t((D * e) >> 16);
+      if (!lock) d[3] = uint16_t(blendByPartialCoverage(0, D, f));
     } else {
-      for (int c = 0; c < 3; ++c)
-        d[c] = uint16_t((((uint32_t(s[c]) * 256 * f) >> 8) + ((uint32_t(d[c]) * e) >> 8)) >> 8);
-      if (!lock) d[3] = uint16_t((((S * 256 * f) >> 8) + ((D * e) >> 8)) >> 8);
+      for (int c = 0; c < 3; ++c) d[c] = uint16_t(blendByPartialCoverage(uint32_t(s[c]) << 8, d[c], f));
+      if (!lock) d[3] = uint16_t(blendByPartialCoverage(S << 8, D, f));
     }
   }
 }
+
+void writeRowFiltered(const uint8_t* s, uint16_t* d, int32_t count, const CoverageMaps& maps, size_t at, bool lock) {
+  const uint8_t* texture = maps.texture ? maps.texture + at : nullptr;
+  const uint16_t* mask = maps.mask ? maps.mask + at : nullptr;
+  if (texture && mask)
+    writeRowFiltered<true, true>(s, d, count, texture, mask, lock);
+  else if (texture)
+    writeRowFiltered<true, false>(s, d, count, texture, mask, lock);
+  else if (mask)
+    writeRowFiltered<false, true>(s, d, count, texture, mask, lock);
+  else
+    writeRowFiltered<false, false>(s, d, count, texture, mask, lock);
+}
+
+// The current layer's page-sized walk against a page-sized RGB24 source:
+// pixel(source pixel, layer pixel, page index) for every pixel both hold.
+template <class Pixel>
+void walkRGB24(const uint8_t* source, int32_t pitch, Pixel pixel) {
+  LayerSlot* slot = currentSlot();
+  if (!slot || !source) return;
+  const PageWalk walk = pageWalk(*slot);
+  for (size_t row = 0; row < walk.rows; ++row) {
+    const uint8_t* s = source + int64_t(row) * pitch;
+    uint16_t* d = slotRow(*slot, row);
+    const size_t at = row * size_t(page.pageWidth);
+    for (size_t i = 0; i < walk.columns; ++i, s += 3, d += 4) pixel(s, d, at + i);
+  }
+}
+
+// Whether a load goes through mask and texture: the apply flag's low byte is set and the
+// page has an enabled mask or a texture.
+bool filteredLoad(int32_t apply) { return uint8_t(apply) && (page.maskEnabled || page.textureBuffer); }
 
 }  // namespace
 
@@ -82,7 +109,7 @@ void loadRGBA32Layer(const uint8_t* source, int32_t pitch, int32_t index, int32_
   LayerSlot* slot = filledSlotAt(index);
   if (!slot || !source) return;
   const bool lock = slot->lockTransparency != 0;
-  const bool filtered = apply && (page.maskEnabled || page.textureBuffer);
+  const bool filtered = filteredLoad(apply);
 
   // Clip in 64 bits: x + width may pass the 32-bit range.
   const int64_t right = std::min<int64_t>(int64_t(x) + width, slot->width);
@@ -97,8 +124,7 @@ void loadRGBA32Layer(const uint8_t* source, int32_t pitch, int32_t index, int32_
   if (span.empty()) return;
 
   const int32_t count = span.right - span.left;
-  const uint8_t* texture = page.textureBuffer;
-  const uint16_t* mask = page.maskEnabled ? page.mask : nullptr;
+  const CoverageMaps maps = pageCoverageMaps();
   for (int32_t row = span.top; row < span.bottom; ++row) {
     const uint8_t* s = source + int64_t(row - y) * pitch + int64_t(span.left - x) * 4;
     uint16_t* d = slotRow(*slot, size_t(row)) + size_t(span.left) * 4;
@@ -108,8 +134,7 @@ void loadRGBA32Layer(const uint8_t* source, int32_t pitch, int32_t index, int32_
       else
         writeRowPlain(s, d, count);
     } else {
-      const size_t at = size_t(row) * size_t(page.pageWidth) + size_t(span.left);
-      writeRowFiltered(s, d, count, texture ? texture + at : nullptr, mask ? mask + at : nullptr, lock);
+      writeRowFiltered(s, d, count, maps, size_t(row) * size_t(page.pageWidth) + size_t(span.left), lock);
     }
   }
 }
@@ -119,95 +144,61 @@ void loadRGBA32Layer(const uint8_t* source, int32_t pitch, int32_t index, int32_
 using namespace rvl;
 
 extern "C" void RVL_LoadRGBA32Layer(const uint8_t* source, int32_t pitch, int32_t index, int32_t x,
-                                    int32_t y, int32_t width, int32_t height, int32_t apply) {
-  loadRGBA32Layer(source, pitch, index, x, y, width, height, uint8_t(apply) != 0);
+                                    int32_t y, int32_t width, int32_t height, int32_t apply) noexcept {
+  rvl::guarded(nullptr, [&] {
+    loadRGBA32Layer(source, pitch, index, x, y, width, height, uint8_t(apply) != 0);
+  });
 }
 
-extern "C" void RVL_LoadRGBA32(const uint8_t* source, int32_t pitch, int32_t apply) {
-  LayerSlot* slot = currentSlot();
-  if (!slot) return;
-  loadRGBA32Layer(source, pitch, page.currentLayerIndex, 0, 0, slot->width, slot->height,
-                  uint8_t(apply) != 0);
+extern "C" void RVL_LoadRGBA32(const uint8_t* source, int32_t pitch, int32_t apply) noexcept {
+  rvl::guarded(nullptr, [&] {
+    LayerSlot* slot = currentSlot();
+    if (!slot) return;
+    loadRGBA32Layer(source, pitch, page.currentLayerIndex, 0, 0, slot->width, slot->height,
+                    uint8_t(apply) != 0);
+  });
 }
 
 extern "C" void RVL_LoadRGBA32Into(const uint8_t* source, int32_t pitch, int32_t index, int32_t x,
-                                   int32_t y, int32_t width, int32_t height) {
-  loadRGBA32Layer(source, pitch, index, x, y, width, height, true);
+                                   int32_t y, int32_t width, int32_t height) noexcept {
+  rvl::guarded(nullptr, [&] {
+    loadRGBA32Layer(source, pitch, index, x, y, width, height, true);
+  });
 }
 
-extern "C" void RVL_LoadRGB24(const uint8_t* source, int32_t pitch, int32_t apply) {
-  LayerSlot* slot = currentSlot();
-  if (!slot || !source) return;
-  const bool filtered = uint8_t(apply) && (page.maskEnabled || page.textureBuffer);
-  const PageWalk walk = pageWalk(*slot);
-  for (size_t row = 0; row < walk.rows; ++row) {
-    const uint8_t* s = source + int64_t(row) * pitch;
-    uint16_t* d = slotRow(*slot, row);
-    if (!filtered) {
-      for (size_t i = 0; i < walk.columns; ++i, s += 3, d += 4) {
-        d[0] = uint16_t(s[0] << 8);
-        d[1] = uint16_t(s[1] << 8);
-        d[2] = uint16_t(s[2] << 8);
-      }
-      continue;
-    }
-    const size_t at = row * size_t(page.pageWidth);
-    for (size_t i = 0; i < walk.columns; ++i, s += 3, d += 4) {
-      uint32_t f = 65535;
-      if (page.textureBuffer) f = textureCoverage(page.textureBuffer[at + i]);
-      if (page.maskEnabled) {
-        const uint32_t m = page.mask[at + i] >> 8;
-        if (m == 0)
-          f = 0;
-        else if (m < 255)
-          f = ((m + 1) * f) >> 8;
-      }
-      if (f == 0) continue;
-      if (f == 65535) {
+extern "C" void RVL_LoadRGB24(const uint8_t* source, int32_t pitch, int32_t apply) noexcept {
+  rvl::guarded(nullptr, [&] {
+    if (!filteredLoad(apply)) {
+      walkRGB24(source, pitch, [](const uint8_t* s, uint16_t* d, size_t) {
         for (int c = 0; c < 3; ++c) d[c] = uint16_t(s[c] << 8);
-      } else {
-        const uint32_t e = 65535 - f;
-        for (int c = 0; c < 3; ++c)
-          d[c] = uint16_t((((uint32_t(s[c]) * 256 * f) >> 8) + ((uint32_t(d[c]) * e) >> 8)) >> 8);
-      }
+      });
+      return;
     }
-  }
+    const CoverageMaps maps = pageCoverageMaps();
+    walkRGB24(source, pitch, [&](const uint8_t* s, uint16_t* d, size_t i) {
+      const uint32_t f = loadCoverage(maps.textureAt(i), maps.maskAt(i));
+      if (f == 0) return;
+      for (int c = 0; c < 3; ++c)
+        d[c] = uint16_t(f == kFullCoverage ? uint32_t(s[c]) << 8 : blendByPartialCoverage(uint32_t(s[c]) << 8, d[c], f));
+    });
+  });
 }
 
-extern "C" void RVL_LoadRGB24ToAlpha(const uint8_t* source, int32_t pitch, int32_t apply) {
-  LayerSlot* slot = currentSlot();
-  if (!slot || !source) return;
-  const bool filtered = uint8_t(apply) && (page.maskEnabled || page.textureBuffer);
-  const PageWalk walk = pageWalk(*slot);
-  for (size_t row = 0; row < walk.rows; ++row) {
-    const uint8_t* s = source + int64_t(row) * pitch;
-    uint16_t* d = slotRow(*slot, row);
-    const size_t at = row * size_t(page.pageWidth);
-    for (size_t i = 0; i < walk.columns; ++i, s += 3, d += 4) {
-      if (d[3] == 0) continue;  // transparent pixels stay transparent
-      const uint32_t r = s[0];
-      if (!filtered) {
-        d[3] = uint16_t(r << 8);
-        continue;
-      }
-      uint32_t f = 65535;
-      if (page.textureBuffer) {
-        const uint32_t t = page.textureBuffer[at + i];
-        if (2 * t < 255) f = (2 * t * 65535) >> 8;
-      }
-      if (page.maskEnabled) {
-        const uint32_t v = page.mask[at + i];
-        if (v < 65535) f = (v * f) >> 16;
-      }
-      if (f == 65535)
-        d[3] = uint16_t(r << 8);
-      else if (f > 0)
-        d[3] = uint16_t((((r * 256 * f) >> 8) + ((uint32_t(d[3]) * (65535 - f)) >> 8)) >> 8);
-    }
-  }
+// Alpha from the source's red byte, never on a transparent pixel; filtered by the
+// restriction factor, not the load coverage.
+extern "C" void RVL_LoadRGB24ToAlpha(const uint8_t* source, int32_t pitch, int32_t apply) noexcept {
+  rvl::guarded(nullptr, [&] {
+    const bool filtered = filteredLoad(apply);
+    const CoverageMaps maps = pageCoverageMaps();
+    walkRGB24(source, pitch, [&](const uint8_t* s, uint16_t* d, size_t i) {
+      if (d[3] == 0) return;  // transparent pixels stay transparent
+      const uint32_t f = filtered ? restrictionFactor(maps.textureAt(i), maps.maskAt(i)) : kFullCoverage;
+      d[3] = uint16_t(blendByCoverage(uint32_t(s[0]) << 8, d[3], f));
+    });
+  });
 }
 
-extern "C" void RVL_Load(const uint8_t* source, int32_t pitch, int32_t width, int32_t height) {
+extern "C" void RVL_Load(const uint8_t* source, int32_t pitch, int32_t width, int32_t height) noexcept {
   LayerSlot* slot = currentSlot();
   if (!slot || !source || width <= 0 || height <= 0) return;
   const PageWalk walk = pageWalk(*slot);
@@ -225,7 +216,7 @@ extern "C" void RVL_Load(const uint8_t* source, int32_t pitch, int32_t width, in
   }
 }
 
-extern "C" int32_t RVL_SetRGBA64Layer(const uint16_t* source, int32_t pitch, int32_t index) {
+extern "C" int32_t RVL_SetRGBA64Layer(const uint16_t* source, int32_t pitch, int32_t index) noexcept {
   LayerSlot* slot = filledSlotAt(index);
   if (!slot || !source) return 0;
   const PageWalk walk = pageWalk(*slot);
@@ -242,15 +233,19 @@ size_t rawBytes(const LayerSlot& slot) {
 }
 }  // namespace
 
-extern "C" void RVL_SetLayerData(const void* source, int32_t index) {
-  LayerSlot* slot = filledSlotAt(index);
-  if (!slot || !source) return;
-  std::memcpy(slot->pixels, source, rawBytes(*slot));
+extern "C" void RVL_SetLayerData(const void* source, int32_t index) noexcept {
+  rvl::guarded(nullptr, [&] {
+    LayerSlot* slot = filledSlotAt(index);
+    if (!slot || !source) return;
+    std::memcpy(slot->pixels, source, rawBytes(*slot));
+  });
 }
 
-extern "C" void RVL_CopyLayerData(int32_t from, int32_t to) {
-  LayerSlot* source = filledSlotAt(from);
-  LayerSlot* destination = filledSlotAt(to);
-  if (!source || !destination || source == destination) return;
-  std::memcpy(destination->pixels, source->pixels, std::min(rawBytes(*source), rawBytes(*destination)));
+extern "C" void RVL_CopyLayerData(int32_t from, int32_t to) noexcept {
+  rvl::guarded(nullptr, [&] {
+    LayerSlot* source = filledSlotAt(from);
+    LayerSlot* destination = filledSlotAt(to);
+    if (!source || !destination || source == destination) return;
+    std::memcpy(destination->pixels, source->pixels, std::min(rawBytes(*source), rawBytes(*destination)));
+  });
 }

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "frame/guard.h"
 #include "page/layer_read.h"
 #include "page/page.h"
 #include "page/pixel_convert.h"
@@ -45,36 +46,51 @@ void reduceRect(uint8_t* destination, int32_t destinationPitch, const uint16_t* 
             destination + int64_t(row) * destinationPitch, size_t(width));
 }
 
-// The packed forms compute their pitches from the widths: refuse widths whose pitch would
-// not fit 32 bits.
-bool packedRectUsable(const uint16_t* source, int32_t x, int32_t y, int32_t width, int32_t sourceWidth) {
-  return source && x >= 0 && y >= 0 && sourceWidth > 0 && sourceWidth <= INT32_MAX / 8 && width <= INT32_MAX / 8;
+// A rectangle at pixel (x, y) of a source whose rows are sourceWidth pixels long, reduced
+// into a packed destination of bytesPerPixel bytes a pixel. The packed forms compute their
+// pitches from the widths: widths whose pitch would not fit 32 bits are refused.
+template <class RowConverter>
+void reducePackedRect(const uint16_t* source, int32_t x, int32_t y, int32_t width, int32_t height,
+                      int32_t sourceWidth, uint8_t* destination, int32_t bytesPerPixel, RowConverter convert) {
+  if (!source || x < 0 || y < 0 || sourceWidth <= 0 || sourceWidth > INT32_MAX / 8 || width > INT32_MAX / 8) return;
+  reduceRect(destination, width * bytesPerPixel, source + (int64_t(y) * sourceWidth + x) * 4, sourceWidth * 8,
+             width, height, convert);
 }
 
 }  // namespace
 
-extern "C" int32_t RVL_GetRGBA32Layer(uint8_t* destination, int32_t pitch, int32_t index) {
-  return getRGBA32Layer(destination, pitch, index);
+extern "C" int32_t RVL_GetRGBA32Layer(uint8_t* destination, int32_t pitch, int32_t index) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return getRGBA32Layer(destination, pitch, index);
+  });
 }
 
-extern "C" int32_t RVL_GetRGBA32(uint8_t* destination, int32_t pitch) {
-  return readLayer(currentSlot(), destination, pitch, reduceRowRGBA32);
+extern "C" int32_t RVL_GetRGBA32(uint8_t* destination, int32_t pitch) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return readLayer(currentSlot(), destination, pitch, reduceRowRGBA32);
+  });
 }
 
-extern "C" int32_t RVL_GetRGB24Layer(uint8_t* destination, int32_t pitch, int32_t index) {
-  return readLayer(filledSlotAt(index), destination, pitch, reduceRowRGB24);
+extern "C" int32_t RVL_GetRGB24Layer(uint8_t* destination, int32_t pitch, int32_t index) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return readLayer(filledSlotAt(index), destination, pitch, reduceRowRGB24);
+  });
 }
 
-extern "C" int32_t RVL_GetRGB24(uint8_t* destination, int32_t pitch) {
-  return readLayer(currentSlot(), destination, pitch, reduceRowRGB24);
+extern "C" int32_t RVL_GetRGB24(uint8_t* destination, int32_t pitch) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return readLayer(currentSlot(), destination, pitch, reduceRowRGB24);
+  });
 }
 
-extern "C" void RVL_GetRGB24FromAlpha(uint8_t* destination, int32_t pitch) {
-  readLayer(currentSlot(), destination, pitch, alphaRowGrey);
+extern "C" void RVL_GetRGB24FromAlpha(uint8_t* destination, int32_t pitch) noexcept {
+  rvl::guarded(nullptr, [&] {
+    readLayer(currentSlot(), destination, pitch, alphaRowGrey);
+  });
 }
 
 extern "C" void RVL_GetRGBA64LayerRect(uint16_t* destination, int32_t pitch, int32_t index, int32_t x,
-                                       int32_t y, int32_t width, int32_t height) {
+                                       int32_t y, int32_t width, int32_t height) noexcept {
   LayerSlot* slot = filledSlotAt(index);
   if (!slot || !destination || width <= 0 || height <= 0) return;
   // Only the part of the rectangle inside the slot is copied; the rest of the
@@ -89,11 +105,11 @@ extern "C" void RVL_GetRGBA64LayerRect(uint16_t* destination, int32_t pitch, int
                 size_t(right - left) * 8);
 }
 
-extern "C" void RVL_GetRGBA64Layer(uint16_t* destination, int32_t pitch, int32_t index) {
+extern "C" void RVL_GetRGBA64Layer(uint16_t* destination, int32_t pitch, int32_t index) noexcept {
   RVL_GetRGBA64LayerRect(destination, pitch, index, 0, 0, page.pageWidth, page.pageHeight);
 }
 
-extern "C" void RVL_GetLayerData(void* destination, int32_t index) {
+extern "C" void RVL_GetLayerData(void* destination, int32_t index) noexcept {
   LayerSlot* slot = filledSlotAt(index);
   if (!slot || !destination) return;
   const size_t bytes = std::min(pagePixels(), size_t(slot->width) * size_t(slot->height)) * 8;
@@ -101,52 +117,55 @@ extern "C" void RVL_GetLayerData(void* destination, int32_t index) {
 }
 
 extern "C" void RVL_RGBA64RectToRGBA32(const uint16_t* source, int32_t x, int32_t y, int32_t width,
-                                       int32_t height, int32_t sourceWidth, int32_t ignored,
-                                       uint8_t* destination) {
-  (void)ignored;
-  if (!packedRectUsable(source, x, y, width, sourceWidth)) return;
-  reduceRect(destination, width * 4, source + (int64_t(y) * sourceWidth + x) * 4, sourceWidth * 8,
-             width, height, reduceRowRGBA32);
+                                       int32_t height, int32_t sourceWidth, int32_t /*ignored*/,
+                                       uint8_t* destination) noexcept {
+  rvl::guarded(nullptr, [&] {
+    reducePackedRect(source, x, y, width, height, sourceWidth, destination, 4, reduceRowRGBA32);
+  });
 }
 
 extern "C" void RVL_RGBA64RectToRGBA24(const uint16_t* source, int32_t x, int32_t y, int32_t width,
-                                       int32_t height, int32_t sourceWidth, int32_t ignored,
-                                       uint8_t* destination) {
-  (void)ignored;
-  if (!packedRectUsable(source, x, y, width, sourceWidth)) return;
-  reduceRect(destination, width * 3, source + (int64_t(y) * sourceWidth + x) * 4, sourceWidth * 8,
-             width, height, reduceRowRGB24);
+                                       int32_t height, int32_t sourceWidth, int32_t /*ignored*/,
+                                       uint8_t* destination) noexcept {
+  rvl::guarded(nullptr, [&] {
+    reducePackedRect(source, x, y, width, height, sourceWidth, destination, 3, reduceRowRGB24);
+  });
 }
 
+// The source address is the rectangle's first pixel: x and y do not move it.
 extern "C" void RVL_GetRGBA32FromRGBA64Rect(uint8_t* destination, int32_t destinationPitch,
-                                            const uint16_t* source, int32_t sourcePitch, int32_t x,
-                                            int32_t y, int32_t width, int32_t height) {
-  (void)x;
-  (void)y;
-  reduceRect(destination, destinationPitch, source, sourcePitch, width, height, reduceRowRGBA32);
+                                            const uint16_t* source, int32_t sourcePitch, int32_t /*x*/,
+                                            int32_t /*y*/, int32_t width, int32_t height) noexcept {
+  rvl::guarded(nullptr, [&] {
+    reduceRect(destination, destinationPitch, source, sourcePitch, width, height, reduceRowRGBA32);
+  });
 }
 
 extern "C" void RVL_GetRGBA32FromRGBA64(uint8_t* destination, int32_t destinationPitch, int32_t width,
-                                        int32_t height, const uint16_t* source, int32_t sourcePitch) {
-  reduceRect(destination, destinationPitch, source, sourcePitch, width, height, reduceRowRGBA32);
+                                        int32_t height, const uint16_t* source, int32_t sourcePitch) noexcept {
+  rvl::guarded(nullptr, [&] {
+    reduceRect(destination, destinationPitch, source, sourcePitch, width, height, reduceRowRGBA32);
+  });
 }
 
 extern "C" void RVL_GetRGB24FromRGBA64Rect(uint8_t* destination, int32_t destinationPitch,
-                                           const uint16_t* source, int32_t sourcePitch, int32_t x,
-                                           int32_t y, int32_t width, int32_t height) {
-  (void)x;
-  (void)y;
-  reduceRect(destination, destinationPitch, source, sourcePitch, width, height, reduceRowRGB24);
+                                           const uint16_t* source, int32_t sourcePitch, int32_t /*x*/,
+                                           int32_t /*y*/, int32_t width, int32_t height) noexcept {
+  rvl::guarded(nullptr, [&] {
+    reduceRect(destination, destinationPitch, source, sourcePitch, width, height, reduceRowRGB24);
+  });
 }
 
 extern "C" void RVL_GetRGB24FromRGBA64(uint8_t* destination, int32_t destinationPitch,
-                                       const uint16_t* source, int32_t sourcePitch) {
-  reduceRect(destination, destinationPitch, source, sourcePitch, page.pageWidth, page.pageHeight,
-             reduceRowRGB24);
+                                       const uint16_t* source, int32_t sourcePitch) noexcept {
+  rvl::guarded(nullptr, [&] {
+    reduceRect(destination, destinationPitch, source, sourcePitch, page.pageWidth, page.pageHeight,
+               reduceRowRGB24);
+  });
 }
 
 extern "C" void RVL_FindDataExtentsLayer(int32_t index, int32_t* left, int32_t* top, int32_t* right,
-                                         int32_t* bottom) {
+                                         int32_t* bottom) noexcept {
   LayerSlot* slot = filledSlotAt(index);
   if (!slot || !left || !top || !right || !bottom) return;
   *left = page.pageWidth;

@@ -1,5 +1,6 @@
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -30,7 +31,7 @@ class DabTest : public LayerFixture {
   }
   static uint32_t crcOf(int index) {
     const LayerSlot& s = page.layerTable[index];
-    return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(s.pixels), uInt(size_t(s.width) * s.height * 8)));
+    return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(s.pixels.get()), uInt(size_t(s.width) * s.height * 8)));
   }
   static constexpr int W = 48, H = 40;
 };
@@ -147,12 +148,16 @@ TEST_F(DabTest, MaskMakerPaintsTheBrushGrey) {
 
 TEST_F(DabTest, BlendWriteBackOfWhiteOverWhiteSaturates) {
   RVL_SetSize(1);
-  RVL_SetTool(1.0f, 0, 0, 0, 0, 0, 10, 128, 0, 1, 0, 0, 0, "", "", 0);
-  for (int c = 0; c < 4; ++c) page.blendBuffer[c] = 65535;
+  RVL_SetTool(1.0f, 0, 0, 0, 0, 0, 10, 128, 0, 1, 0, 0, 0, "", "", 0);  // strength 128, remix
+  // Red white over white saturates; green and alpha show that the write-back happened.
+  const uint16_t start[4] = {65535, 30000, 65535, 32768};
+  for (int c = 0; c < 4; ++c) page.blendBuffer[c] = start[c];
   set(2, 5, 5, {65535, 65535, 65535, 65535});
   RVL_DrawDabGrit(5, 5, 0xFF00, 0xFF00, 0xFF00);
-  EXPECT_EQ(page.blendBuffer[0], 65535);
-  EXPECT_EQ(page.blendBuffer[3], 65535);
+  EXPECT_EQ(page.blendBuffer[0], 65535) << "min(65535, ((128 * 65535 + 128 * 65535) >> 8) + 1)";
+  EXPECT_EQ(page.blendBuffer[1], 47768) << "((128 * 65535 + 128 * 30000) >> 8) + 1";
+  EXPECT_EQ(page.blendBuffer[2], 65535);
+  EXPECT_EQ(page.blendBuffer[3], 49151) << "(128 * 65535 + 128 * 32768) >> 8";
 }
 
 TEST_F(DabTest, PaintLayerTakesTheDabAndItsRectangle) {
@@ -164,15 +169,60 @@ TEST_F(DabTest, PaintLayerTakesTheDabAndItsRectangle) {
   EXPECT_EQ(brush.paintLayer.maxX, 15);
 }
 
-TEST_F(DabTest, DabsAnywhereStayInsideTheBuffers) {
+// Dabs of any size at any position, through the fast loop, the general loop with rotation,
+// grit, variations and the blend buffer, and the mask-maker: nothing outside the dab's
+// rectangle on the page changes. The layer is wider and taller than the page by a guard
+// margin that no dab may reach, so a write that runs past a row or the page shows there
+// (without a sanitizer too).
+TEST_F(DabTest, DabsAnywhereStayInsideTheirRectangle) {
+  constexpr int G = 8;
+  ASSERT_EQ(RVL_CreateLayer(2, W + G, H + G), 1);
+  RVL_SetLayer(2);
+  for (int y = 0; y < H + G; ++y)
+    for (int x = 0; x < W + G; ++x) set(2, x, y, {0x1111, 0x2222, 0x3333, 0x4444});
+  const uint16_t* layer = page.layerTable[2].pixels;
+  const uint16_t* mask = page.mask;
+  const size_t layerValues = size_t(W + G) * (H + G) * 4, maskValues = size_t(W) * H;
+  int dabs = 0, changedInside = 0;
+
+  // The dab's rectangle: x0 = x - sampleCount / 2, x1 = x0 + sampleCount, cut
+  // to the page (a superset of what the buffers let the dab reach).
+  auto dab = [&](int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
+    const std::vector<uint16_t> layerBefore(layer, layer + layerValues), maskBefore(mask, mask + maskValues);
+    const bool toMask = brush.maskMakerOn != 0;
+    const int64_t n = brush.sampleCount, half = n / 2;
+    const int64_t x0 = std::max<int64_t>(int64_t(x) - half, 0), x1 = std::min<int64_t>(int64_t(x) - half + n, W);
+    const int64_t y0 = std::max<int64_t>(int64_t(y) - half, 0), y1 = std::min<int64_t>(int64_t(y) - half + n, H);
+    RVL_DrawDabGrit(x, y, r, g, b);
+    ++dabs;
+    auto inside = [&](int64_t px, int64_t py) { return px >= x0 && px < x1 && py >= y0 && py < y1; };
+    int outside = 0;
+    for (int py = 0; py < H + G; ++py)
+      for (int px = 0; px < W + G; ++px) {
+        const size_t i = (size_t(py) * (W + G) + size_t(px)) * 4;
+        const bool same = std::equal(layer + i, layer + i + 4, layerBefore.begin() + ptrdiff_t(i));
+        if (!toMask && inside(px, py))
+          changedInside += !same;
+        else
+          outside += !same;
+        if (px < W && py < H) {
+          const size_t m = size_t(py) * W + size_t(px);
+          if (mask[m] != maskBefore[m] && !(toMask && inside(px, py))) ++outside;
+          if (toMask && inside(px, py)) changedInside += mask[m] != maskBefore[m];
+        }
+      }
+    EXPECT_EQ(outside, 0) << "dab at " << x << "," << y << " of " << n;
+  };
+
   const int32_t positions[][2] = {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}, {-5000, 10}, {10, -5000},
-                                  {W + 3, H + 3}, {INT32_MIN, 10}, {10, INT32_MAX}};
+                                  {W + 3, H + 3}, {INT32_MIN, 10}, {10, INT32_MAX}, {W - 2, H - 2}, {1, 1}};
   for (int32_t size : {1, 9, 64, 1000}) {
     RVL_SetSize(size);
     RVL_SetScaleSize(size);
-    for (const auto& p : positions) RVL_DrawDabGrit(p[0], p[1], 0, 0, 0);
+    for (const auto& p : positions) dab(p[0], p[1], 0, 0, 0);
     RVL_SetRotateBrushMode(1, 33);
-    RVL_DrawDabGrit(W / 2, H / 2, 0, 0, 0);
+    dab(W / 2, H / 2, 0, 0, 0);
+    dab(W - 1, 0, 0, 0, 0);
     RVL_SetRotateBrushMode(0, 0);
   }
   // A scaled table with a clipped left edge, grit, every variation, the blend buffer.
@@ -182,15 +232,19 @@ TEST_F(DabTest, DabsAnywhereStayInsideTheBuffers) {
   RVL_SetPixColorVary(9);
   RVL_SetPixLumVary(40);
   for (int i = -40; i < W + 40; i += 3) {
-    RVL_DrawDabGrit(i, i - 10, 0x8000, 0x4000, 0x2000);
+    dab(i, i - 10, 0x8000, 0x4000, 0x2000);
     RVL_DecDrawingLength();
   }
   RVL_SetMaskMakerOn();
-  for (int i = -40; i < W + 40; i += 7) RVL_DrawDabGrit(i, 3, 0, 0, 0);
-  // No current layer and no paint layer: nothing to paint.
+  for (int i = -40; i < W + 40; i += 7) dab(i, 3, 0, 0, 0);
+  EXPECT_GT(changedInside, 0) << "the dabs painted something in " << dabs << " dabs";
+
+  // No current layer and no paint layer: nothing to paint, the mask stays as it is.
   RVL_CreateImage(nullptr, W, H, 64, 0);
   RVL_SetTool(1.0f, 0, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0, "", "", 0);
   RVL_DrawDabGrit(10, 10, 0, 0, 0);
+  const uint16_t* fresh = page.mask;
+  EXPECT_EQ(std::count(fresh, fresh + maskValues, 65535), ptrdiff_t(maskValues));
 }
 
 TEST_F(DabTest, LayersSmallerThanThePageAreClippedToThemselves) {
@@ -227,7 +281,7 @@ TEST_F(DabTest, FastPathMatchesTheGeneralLoop) {
     RVL_SetBlobLocked(st.lock == 2);
     release(page.textureBuffer);
     if (st.texture) {
-      page.textureBuffer = allocArray<uint8_t>(size_t(W) * H);
+      page.textureBuffer.allocate(size_t(W) * H);
       for (int i = 0; i < W * H; ++i) page.textureBuffer[i] = uint8_t(i * 31);
     }
     for (int i = 0; i < W * H; ++i) page.mask[i] = st.mask ? uint16_t(i * 977) : 65535;

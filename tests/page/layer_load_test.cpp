@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,18 +17,6 @@ TEST_F(LoadTest, PlainWriteExpandsBytesAndRoundTrips) {
   std::vector<uint8_t> back(size_t(W) * H * 4);
   EXPECT_EQ(RVL_GetRGBA32Layer(back.data(), W * 4, 2), H);
   EXPECT_EQ(back, picture);
-}
-
-TEST_F(LoadTest, TransparentSourceClearsUnlessLocked) {
-  set(2, 0, 0, {1000, 2000, 3000, 4000});
-  auto clear = solid(1, 1, {10, 20, 30, 0});
-  RVL_LoadRGBA32Layer(clear.data(), 4, 2, 0, 0, 1, 1, 0);
-  EXPECT_EQ(at(2, 0, 0), (Pixel64{0, 0, 0, 0}));
-
-  set(2, 0, 0, {1000, 2000, 3000, 4000});
-  RVL_SetLayerOptions(2, 1, 1, 100, "Normal");
-  RVL_LoadRGBA32Layer(clear.data(), 4, 2, 0, 0, 1, 1, 0);
-  EXPECT_EQ(at(2, 0, 0), (Pixel64{2560, 5120, 7680, 4000}));
 }
 
 TEST_F(LoadTest, ClipsToTheSlot) {
@@ -49,17 +38,24 @@ TEST_F(LoadTest, ClipsToTheSlot) {
   for (auto [x, y, w, h] : std::vector<std::array<int32_t, 4>>{
            {120, 0, 100, 50}, {0, 60, 100, 50}, {-100, 0, 100, 50}, {INT32_MAX, 0, INT32_MAX, 1},
            {INT32_MIN, INT32_MIN, 10, 10}, {0, 0, -5, 10}}) {
-    std::vector<uint16_t> before(page.layerTable[2].pixels, page.layerTable[2].pixels + 120 * 60 * 4);
+    std::vector<uint16_t> before(page.layerTable[2].pixels.get(), page.layerTable[2].pixels + 120 * 60 * 4);
     RVL_LoadRGBA32Layer(source.data(), 100 * 4, 2, x, y, w, h, 0);
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), page.layerTable[2].pixels)) << x << "," << y;
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), page.layerTable[2].pixels.get())) << x << "," << y;
   }
+
+  // A null source and an empty slot write nothing (and do not fill the slot).
+  const uint16_t* pixels = page.layerTable[2].pixels;
+  const std::vector<uint16_t> before(pixels, pixels + 120 * 60 * 4);
   RVL_LoadRGBA32Layer(nullptr, 4, 2, 0, 0, 1, 1, 0);
-  RVL_LoadRGBA32Layer(source.data(), 4, 7, 0, 0, 1, 1, 0);  // empty slot
+  RVL_LoadRGBA32Layer(source.data(), 4, 7, 0, 0, 1, 1, 0);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), pixels));
+  EXPECT_TRUE(page.layerTable[7].pixels == nullptr);
 }
 
-struct CoverageCase {
+struct WriteCase {
   const char* what;
-  uint16_t mask;     // page mask value at the pixel
+  int32_t apply;     // the apply argument as the host passes it
+  int32_t mask;      // page mask value at the pixel; -1: mask disabled (value 0 stored, which would block)
   int texture;       // -1: no texture
   Pixel64 layer;     // before
   std::array<uint8_t, 4> source;
@@ -67,43 +63,39 @@ struct CoverageCase {
   Pixel64 expected;
 };
 
-TEST_F(LoadTest, FilteredWriteBlendsByMaskAndTexture) {
-  const CoverageCase cases[] = {
-      {"mask high byte 0 leaves the pixel", 0x00FF, -1, {1, 2, 3, 4}, {200, 100, 50, 255}, false, {1, 2, 3, 4}},
-      {"full coverage writes as is", 0xFFFF, -1, {1, 2, 3, 4}, {200, 100, 50, 0}, false, {51200, 25600, 12800, 0}},
-      {"full coverage under lock keeps alpha", 0xFFFF, -1, {1, 2, 3, 4}, {200, 100, 50, 0}, true, {51200, 25600, 12800, 4}},
+TEST_F(LoadTest, WritesByApplyFlagMaskTextureAndLock) {
+  const WriteCase cases[] = {
+      {"plain: a transparent source clears the pixel", 0, 0x8000, -1, {1000, 2000, 3000, 4000}, {10, 20, 30, 0}, false, {0, 0, 0, 0}},
+      {"plain under lock: colour stored, alpha kept", 0, 0x8000, -1, {1000, 2000, 3000, 4000}, {10, 20, 30, 0}, true, {2560, 5120, 7680, 4000}},
+      {"apply 256: only the low byte counts", 256, 0, -1, {1, 2, 3, 4}, {10, 20, 30, 0}, false, {0, 0, 0, 0}},
+      {"apply without mask or texture is a plain write", 1, -1, -1, {1, 2, 3, 4}, {10, 20, 30, 0}, false, {0, 0, 0, 0}},
+      {"mask high byte 0 leaves the pixel", 1, 0x00FF, -1, {1, 2, 3, 4}, {200, 100, 50, 255}, false, {1, 2, 3, 4}},
+      {"full coverage writes as is", 1, 0xFFFF, -1, {1, 2, 3, 4}, {200, 100, 50, 0}, false, {51200, 25600, 12800, 0}},
+      {"full coverage under lock keeps alpha", 1, 0xFFFF, -1, {1, 2, 3, 4}, {200, 100, 50, 0}, true, {51200, 25600, 12800, 4}},
       // f = (129 * 65535) >> 8 = 33023, E = 32512
-      {"partial over transparent", 0x8000, -1, {9, 9, 9, 0}, {200, 100, 50, 255}, false, {51200, 25600, 12800, 32894}},
-      {"partial, transparent source", 0x8000, -1, {5, 6, 7, 65535}, {200, 100, 50, 0}, false, {5, 6, 7, 32511}},
-      {"partial blend", 0x8000, -1, {65535, 0, 0, 65535}, {200, 100, 50, 128}, false, {58310, 12899, (((50 * 256 * 33023) >> 8) + 0) >> 8, 49023}},
-      {"partial blend under lock", 0x8000, -1, {65535, 0, 0, 65535}, {200, 100, 50, 128}, true, {58310, 12899, 6449, 65535}},
-      {"texture 0 covers nothing", 0xFFFF, 0, {1, 2, 3, 4}, {200, 100, 50, 255}, false, {1, 2, 3, 4}},
-      {"texture 128 covers fully", 0xFFFF, 128, {1, 2, 3, 4}, {200, 100, 50, 255}, false, {51200, 25600, 12800, 65280}},
+      {"partial over transparent", 1, 0x8000, -1, {9, 9, 9, 0}, {200, 100, 50, 255}, false, {51200, 25600, 12800, 32894}},
+      {"partial, transparent source", 1, 0x8000, -1, {5, 6, 7, 65535}, {200, 100, 50, 0}, false, {5, 6, 7, 32511}},
+      {"partial blend", 1, 0x8000, -1, {65535, 0, 0, 65535}, {200, 100, 50, 128}, false, {58310, 12899, (((50 * 256 * 33023) >> 8) + 0) >> 8, 49023}},
+      {"partial blend under lock", 1, 0x8000, -1, {65535, 0, 0, 65535}, {200, 100, 50, 128}, true, {58310, 12899, 6449, 65535}},
+      {"texture 0 covers nothing", 1, 0xFFFF, 0, {1, 2, 3, 4}, {200, 100, 50, 255}, false, {1, 2, 3, 4}},
+      {"texture 128 covers fully", 1, 0xFFFF, 128, {1, 2, 3, 4}, {200, 100, 50, 255}, false, {51200, 25600, 12800, 65280}},
       // texture 64: f = (129 * 65535) >> 8, the same as mask 0x8000
-      {"texture 64 like mask 0x8000", 0xFFFF, 64, {9, 9, 9, 0}, {200, 100, 50, 255}, false, {51200, 25600, 12800, 32894}},
+      {"texture 64 like mask 0x8000", 1, 0xFFFF, 64, {9, 9, 9, 0}, {200, 100, 50, 255}, false, {51200, 25600, 12800, 32894}},
   };
-  for (const CoverageCase& c : cases) {
+  for (const WriteCase& c : cases) {
     set(2, 3, 4, c.layer);
-    setMask(3, 4, c.mask);
+    page.maskEnabled = c.mask >= 0;
+    setMask(3, 4, c.mask >= 0 ? uint16_t(c.mask) : 0);
     release(page.textureBuffer);
     if (c.texture >= 0) {
-      page.textureBuffer = allocArray<uint8_t>(size_t(W) * H);
+      page.textureBuffer.allocate(size_t(W) * H);
       std::memset(page.textureBuffer, 255, size_t(W) * H);
       page.textureBuffer[4 * W + 3] = uint8_t(c.texture);
     }
     RVL_SetLayerOptions(2, 1, c.lock, 100, "Normal");
-    RVL_LoadRGBA32Layer(c.source.data(), 4, 2, 3, 4, 1, 1, 1);
+    RVL_LoadRGBA32Layer(c.source.data(), 4, 2, 3, 4, 1, 1, c.apply);
     EXPECT_EQ(at(2, 3, 4), c.expected) << c.what;
   }
-}
-
-TEST_F(LoadTest, ApplyWithoutMaskOrTextureIsAPlainWrite) {
-  page.maskEnabled = 0;
-  setMask(0, 0, 0);
-  auto clear = solid(1, 1, {10, 20, 30, 0});
-  set(2, 0, 0, {1, 2, 3, 4});
-  RVL_LoadRGBA32Layer(clear.data(), 4, 2, 0, 0, 1, 1, 1);
-  EXPECT_EQ(at(2, 0, 0), (Pixel64{0, 0, 0, 0}));
 }
 
 TEST_F(LoadTest, FilteredWriteIntoALayerLargerThanThePageStaysInsideTheMask) {
@@ -126,10 +118,14 @@ TEST_F(LoadTest, CurrentLayerWrites) {
   EXPECT_EQ(at(2, 0, 0), (Pixel64{0, 0, 65280, 65280}));
   EXPECT_EQ(at(2, 1, 1), (Pixel64{65280, 32768, 0, 65280})) << "masked out";
 
-  // No current layer (a new page): nothing is written.
+  // No current layer (a new page whose layer is not selected): nothing is written.
   RVL_CreateImage(nullptr, W, H, 8, 0);
+  ASSERT_EQ(RVL_CreateLayer(2, W, H), 1);
   RVL_LoadRGBA32(picture.data(), W * 4, 0);
   RVL_LoadRGB24(picture.data(), W * 3, 0);
+  RVL_LoadRGB24ToAlpha(picture.data(), W * 3, 0);
+  const uint16_t* pixels = page.layerTable[2].pixels;
+  EXPECT_EQ(std::count(pixels, pixels + size_t(W) * H * 4, 0), W * H * 4) << "the unselected layer stays clear";
 }
 
 TEST_F(LoadTest, RGB24WritesColourAndKeepsAlpha) {
@@ -154,7 +150,7 @@ TEST_F(LoadTest, RGB24ToAlphaUsesItsOwnCoverage) {
   set(2, 0, 0, {5, 5, 5, 0});      // transparent: never changed
   set(2, 1, 0, {5, 5, 5, 50000});  // texture 64 and mask 0x8000
   set(2, 2, 0, {5, 5, 5, 50000});  // full coverage
-  page.textureBuffer = allocArray<uint8_t>(size_t(W) * H);
+  page.textureBuffer.allocate(size_t(W) * H);
   std::memset(page.textureBuffer, 200, size_t(W) * H);
   page.textureBuffer[1] = 64;
   setMask(1, 0, 0x8000);

@@ -74,19 +74,53 @@ TEST_F(ReadTest, LayersOfAnotherSizeAreWalkedWhereTheyOverlapThePage) {
   EXPECT_EQ(RVL_GetRGBA32Layer(rgba.data(), W * 4, 3), H);
   EXPECT_EQ(rgba[0], 0);
   EXPECT_EQ(rgba[3 * 4], 0xAA) << "beyond the small layer nothing is written";
-  EXPECT_EQ(RVL_GetRGBA32Layer(rgba.data(), W * 4, 4), H);
+
+  // The large layer is read over the page only: a destination one pixel wider and one row
+  // taller than the page keeps its marker in the extra column and row.
+  set(4, W - 1, H - 1, {0x1100, 0x2200, 0x3300, 0x4400});
+  set(4, W, 0, {0x5500, 0x5500, 0x5500, 0x5500});
+  const int32_t pitch = (W + 1) * 4;
+  std::vector<uint8_t> wide(size_t(pitch) * (H + 1), 0xAA);
+  EXPECT_EQ(RVL_GetRGBA32Layer(wide.data(), pitch, 4), H);
+  const uint8_t* last = &wide[size_t(H - 1) * pitch + size_t(W - 1) * 4];
+  EXPECT_EQ((std::vector<uint8_t>(last, last + 4)), (std::vector<uint8_t>{0x11, 0x22, 0x33, 0x44}));
+  int marked = 0;
+  for (int y = 0; y <= H; ++y)
+    for (int x = 0; x <= W; ++x)
+      for (int c = 0; c < 4 && (x == W || y == H); ++c) marked += wide[size_t(y) * pitch + size_t(x) * 4 + size_t(c)] == 0xAA;
+  EXPECT_EQ(marked, (W + 1 + H) * 4);
+
+  // Writes into the small current layer follow its own rows: source pixel (x, y) holds
+  // (x + 1, y + 1, 7), and layer pixel (2, 1) shows source pixel (2, 1).
   std::vector<uint8_t> rgb(size_t(W) * H * 3);
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      uint8_t* p = &rgb[(size_t(y) * W + x) * 3];
+      p[0] = uint8_t(x + 1), p[1] = uint8_t(y + 1), p[2] = 7;
+    }
+  RVL_Load(rgb.data(), W * 3, W, H);  // BGR24: red from the third byte, opaque
+  EXPECT_EQ(at(3, 2, 1), (Pixel64{7 << 8, 2 << 8, 3 << 8, 65535}));
   RVL_LoadRGB24(rgb.data(), W * 3, 1);
+  EXPECT_EQ(at(3, 2, 1), (Pixel64{3 << 8, 2 << 8, 7 << 8, 65535}));
   RVL_LoadRGB24ToAlpha(rgb.data(), W * 3, 1);
-  RVL_Load(rgb.data(), W * 3, W, H);
+  EXPECT_EQ(at(3, 2, 1), (Pixel64{3 << 8, 2 << 8, 7 << 8, 3 << 8}));
   RVL_Clear(1, 2, 3, 4);
-  RVL_ClearMasked(1, 2, 3, 4);
+  EXPECT_EQ(at(3, 2, 1), (Pixel64{256, 512, 768, 1024}));
+  RVL_ClearMasked(5, 6, 7, 8);
+  EXPECT_EQ(at(3, 2, 1), (Pixel64{1280, 1536, 1792, 2048}));
   RVL_ClearMaskedAlpha(1, 2, 3, 4);
   EXPECT_EQ(at(3, 2, 1), (Pixel64{256, 512, 768, 1024}));
   int32_t box[4];
   RVL_FindDataExtentsLayer(3, &box[0], &box[1], &box[2], &box[3]);
   EXPECT_EQ(box[2], 2);
   EXPECT_EQ(box[3], 1);
+
+  // A large current layer is cleared over the page only.
+  RVL_SetLayer(4);
+  RVL_Clear(1, 2, 3, 4);
+  EXPECT_EQ(at(4, W - 1, H - 1), (Pixel64{256, 512, 768, 1024}));
+  EXPECT_EQ(at(4, W, 0), (Pixel64{0x5500, 0x5500, 0x5500, 0x5500}));
+  EXPECT_EQ(at(4, 0, H), (Pixel64{0, 0, 0, 0}));
 }
 
 TEST_F(ReadTest, DataExtentsBoundTheVisiblePixels) {
