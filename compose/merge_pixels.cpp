@@ -1,11 +1,11 @@
 // MergePixels: one rectangle of a source layer composited over a destination buffer.
 #include <cstddef>
 #include <cstring>
-#include <thread>
 
 #include "compose/alpha_stage.h"
 #include "compose/composite_stage.h"
 #include "compose/compose.h"
+#include "frame/parallel_rows.h"
 
 namespace rvl {
 
@@ -145,7 +145,7 @@ Span spanOf(const uint16_t* base, int32_t x, int32_t y, int32_t width, int32_t h
   return p < r ? Span{p, r} : Span{r, p};
 }
 
-// Rows are split between two threads only when no row can see another row's writes: the
+// Rows are split between threads only when no row can see another row's writes: the
 // destination does not overlap the source or the mask (or is exactly the source, merged
 // in place pixel by pixel).
 bool rowsAreIndependent(const MergeRun& run, int32_t height) {
@@ -161,7 +161,8 @@ bool rowsAreIndependent(const MergeRun& run, int32_t height) {
   return !run.maskLayer || apart(run.maskLayer);
 }
 
-inline constexpr int64_t kThreadedMergePixels = 1 << 18;
+// Merges of this many pixels or more split their rows between threads.
+inline constexpr int64_t kSplitMergePixels = 1 << 18;
 
 }  // namespace
 
@@ -177,21 +178,13 @@ void MergePixels(const uint16_t* source, int32_t sourceX, int32_t sourceY, int32
   const MergeRun run{source, sourceX, sourceY, width, sourceStride, useMask ? maskLayer : nullptr,
                      destination, destinationX, destinationY, destinationStride, q,
                      compose.plainMergeOnly ? nullptr : fastRowFunction(q, useMask)};
-  if (int64_t(width) * height >= kThreadedMergePixels && height >= 2 && compose.mergeThreads &&
-      rowsAreIndependent(run, height)) {
-    const int32_t half = height / 2;
-    bool threaded = false;
-    try {
-      std::thread helper([&run, half, height] { mergeRows(run, half, height); });
-      threaded = true;
-      mergeRows(run, 0, half);
-      helper.join();
-    } catch (...) {
-      if (threaded) throw;
-    }
-    if (threaded) return;
+  if (!compose.mergeThreads || !parallelRowsSplit(height, width, kSplitMergePixels) ||
+      !rowsAreIndependent(run, height)) {
+    mergeRows(run, 0, height);
+    return;
   }
-  mergeRows(run, 0, height);
+  parallelRows(height, width, kSplitMergePixels,
+               [&run](int32_t firstRow, int32_t endRow, int32_t) { mergeRows(run, firstRow, endRow); });
 }
 
 }  // namespace rvl

@@ -3,20 +3,20 @@
 #include <cstdlib>
 #include <cstddef>
 #include <cstring>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "frame/guard.h"
 #include "brush/brush.h"
 #include "compose/alpha_stage.h"
 #include "compose/composite_stage.h"
 #include "compose/compose.h"
 #include "compose/view_accumulator.h"
 #include "compose/view_mapping.h"
+#include "frame/parallel_rows.h"
 #include "page/page.h"
 #include "page/pixel_convert.h"
 #include "ravelin.h"
-#include "select/select.h"
 
 namespace rvl {
 
@@ -40,7 +40,7 @@ struct RenderList {
 // paint layer right after the current layer's pixels.
 void buildRenderList(RenderList& list) {
   const LayerSlot* paint = brush.paintLayer.slot.pixels ? &brush.paintLayer.slot : nullptr;
-  const uint16_t* current = page.currentLayer ? page.currentLayer->pixels : nullptr;
+  const uint16_t* current = page.currentLayer ? page.currentLayer->pixels.get() : nullptr;
   int currentEntry = -1;
   for (int index = kBackgroundSlot; index < kLayerSlots; ++index) {
     const LayerSlot& slot = page.layerTable[index];
@@ -87,75 +87,9 @@ struct Finish {
   int32_t row;              // the sampled page row
 };
 
-// Composites page column c of the row's entries; writes the 16-bit result.
-inline void compositeColumn(const RowEntry* entries, int count, int32_t c, int32_t k,
-                            int32_t out[4]) {
-  ViewAccumulator acc{{0, 0, 0}, 0};
-  for (int e = 0; e < count; ++e) {
-    const RowEntry& entry = entries[e];
-    if (!entry.pixels || c >= entry.columns) continue;
-    const uint16_t* s = entry.pixels + size_t(c) * 4;
-    int32_t a = s[3];
-    if (entry.opaqueBase) {
-      a = 65535;
-    } else {
-      if (a == 0 && skipsTransparent(entry.mode)) continue;
-      if (entry.mask && c < entry.maskColumns) {
-        const uint16_t* m = entry.mask + size_t(c) * 4;
-        if (m[3] != 0) a = scaleByMaskPixel(a, m);
-      }
-    }
-    a = scaleByOpacity(a, entry.opacity);
-    StagedPixel p{s[0], s[1], s[2], a, entry.mode, false};
-    alphaStage(p, false, k);
-    switch (compositeOutcome(p, acc.a == 0, false)) {
-      case Outcome::Keep:
-        break;
-      case Outcome::Clear:
-        acc = ViewAccumulator{{0, 0, 0}, 0};
-        break;
-      case Outcome::Copy:
-        acc = accumulatorFromPixel(p.r, p.g, p.b, p.a);
-        break;
-      case Outcome::OpaqueCopy:
-        acc = accumulatorFromPixel(p.r, p.g, p.b, 65535);
-        break;
-      case Outcome::Blend:
-        acc = accumulatorFromBlend(blendPixel(p, backdropFromAccumulator(acc)));
-        break;
-    }
-  }
-  for (int i = 0; i < 3; ++i) out[i] = accumulatorColour16(acc.c[i]);
-  out[3] = accumulatorAlpha16(acc.a);
-}
-
-// Tracing, checkerboard and mask overlay; writes blue, green, red.
-inline void finishColumn(int32_t v[4], int32_t c, const Finish& f, uint8_t* bgr) {
-  if (f.traceRow && c < f.traceColumns) {
-    const uint16_t* t = f.traceRow + size_t(c) * 4;
-    for (int i = 0; i < 3; ++i) v[i] = (t[i] + v[i]) >> 1;
-  }
-  const bool oddSquare = (((c >> 5) + (f.row >> 5)) & 1) != 0;
-  const uint32_t a = uint32_t(v[3]);
-  if (a < 65535) {
-    const uint32_t grey = oddSquare ? 40959 : 65535;
-    for (int i = 0; i < 3; ++i)
-      v[i] = int32_t((((a * uint32_t(v[i])) >> 8) + ((grey * (65535 - a)) >> 8)) >> 8);
-  }
-  uint32_t m = f.maskRow ? f.maskRow[c] : 65535;
-  if (m < 65535) {
-    if (!selection.maskOverlayFull) m = (m >> 1) + 32767;
-    const uint32_t n = 65535 - m;
-    const uint16_t* overlay = oddSquare ? selection.maskOverlayColourA : selection.maskOverlayColourB;
-    for (int i = 0; i < 3; ++i)
-      bgr[2 - i] = uint8_t((((m * uint32_t(v[i])) >> 8) + ((n * overlay[i]) >> 8)) >> 16);
-  } else {
-    for (int i = 0; i < 3; ++i) bgr[2 - i] = uint8_t(v[i] >> 8);
-  }
-}
-
-// One entry's step over one page column of the running composite acc: the same steps as
-// the loop body of compositeColumn. M >= 0: the entry's mode, a standard mode (the alpha
+// One entry's step over page column c of the running composite acc, for both paths: the
+// plain path (compositeColumn) and the row walk of compositeEntryRow. M < 0: the entry's
+// own mode through the alpha stage; M >= 0: the entry's mode, a standard mode (the alpha
 // stage leaves it alone), so the blend's formulas are chosen at compile time.
 template <int32_t M>
 inline void compositeEntryAt(const RowEntry& entry, int32_t c, int32_t k, ViewAccumulator& acc) {
@@ -190,6 +124,41 @@ inline void compositeEntryAt(const RowEntry& entry, int32_t c, int32_t k, ViewAc
       if (M >= 0) acc = accumulatorFromBlend(blendPixelAs<M>(p, backdropFromAccumulator(acc)));
       else acc = accumulatorFromBlend(blendPixel(p, backdropFromAccumulator(acc)));
       break;
+  }
+}
+
+// Composites page column c of the row's entries; writes the 16-bit result.
+inline void compositeColumn(const RowEntry* entries, int count, int32_t c, int32_t k,
+                            int32_t out[4]) {
+  ViewAccumulator acc{{0, 0, 0}, 0};
+  for (int e = 0; e < count; ++e)
+    if (entries[e].pixels && c < entries[e].columns) compositeEntryAt<-1>(entries[e], c, k, acc);
+  for (int i = 0; i < 3; ++i) out[i] = accumulatorColour16(acc.c[i]);
+  out[3] = accumulatorAlpha16(acc.a);
+}
+
+// Tracing, checkerboard and mask overlay; writes blue, green, red.
+inline void finishColumn(int32_t v[4], int32_t c, const Finish& f, uint8_t* bgr) {
+  if (f.traceRow && c < f.traceColumns) {
+    const uint16_t* t = f.traceRow + size_t(c) * 4;
+    for (int i = 0; i < 3; ++i) v[i] = (t[i] + v[i]) >> 1;
+  }
+  const bool oddSquare = (((c >> 5) + (f.row >> 5)) & 1) != 0;
+  const uint32_t a = uint32_t(v[3]);
+  if (a < 65535) {
+    const uint32_t grey = oddSquare ? 40959 : 65535;
+    for (int i = 0; i < 3; ++i)
+      v[i] = int32_t((((a * uint32_t(v[i])) >> 8) + ((grey * (65535 - a)) >> 8)) >> 8);
+  }
+  uint32_t m = f.maskRow ? f.maskRow[c] : 65535;
+  if (m < 65535) {
+    if (!compose.maskOverlayFull) m = (m >> 1) + 32767;
+    const uint32_t n = 65535 - m;
+    const uint16_t* overlay = oddSquare ? compose.maskOverlayColourA : compose.maskOverlayColourB;
+    for (int i = 0; i < 3; ++i)
+      bgr[2 - i] = uint8_t((((m * uint32_t(v[i])) >> 8) + ((n * overlay[i]) >> 8)) >> 16);
+  } else {
+    for (int i = 0; i < 3; ++i) bgr[2 - i] = uint8_t(v[i] >> 8);
   }
 }
 
@@ -301,8 +270,8 @@ void renderRows(const RenderJob& job, int32_t firstRow, int32_t endRow,
   }
 }
 
-// Output rows are split between two threads from this many output pixels on.
-inline constexpr int64_t kThreadedRenderPixels = 1 << 17;
+// Views of this many output pixels or more split their rows between threads.
+inline constexpr int64_t kSplitRenderPixels = 1 << 17;
 
 void render(uint8_t* output, int32_t pitch, int32_t x, int32_t y, int32_t width, int32_t height) {
   if (!currentSlot() || !output) return;
@@ -326,46 +295,46 @@ void render(uint8_t* output, int32_t pitch, int32_t x, int32_t y, int32_t width,
   RenderJob job{output, pitch, x, y, width, height, &list, mapping, trace, overlay,
                 compose.alphaLayerOpacity, reuseRows, compose.plainMergeOnly, nullptr, 0};
 
-  // The distinct page columns of a row (the same for every row); without the memory for
-  // them and the running composites, the plain path draws the view.
+  // Large views split their output rows between threads: separate rows write separate
+  // bytes and each range of rows starts without a row to copy, so the view is the same.
+  bool split = compose.mergeThreads && std::abs(int64_t(pitch)) >= int64_t(mapping.columns) * 3 &&
+               parallelRowsSplit(mapping.rows, mapping.columns, kSplitRenderPixels);
+
+  // The distinct page columns of a row (the same for every row) and the running composites
+  // of one row for each thread; without the memory for them the plain path draws the view,
+  // without enough for every thread the calling thread draws it alone.
   std::vector<int32_t> distinct;
-  std::vector<ViewAccumulator> accumulators[2];
+  std::vector<ViewAccumulator> accumulators;
   if (!job.plain) {
     try {
       ViewAxis columns(mapping, x, width);
       int32_t shown = -1;
       for (int32_t i = 0; i < mapping.columns; ++i, columns.advance())
         if (columns.position() != shown) distinct.push_back(shown = columns.position());
-      accumulators[0].resize(distinct.size());
+      accumulators.resize(distinct.size());
     } catch (...) {
       job.plain = true;
     }
     job.distinctColumns = distinct.data();
     job.distinctCount = int32_t(distinct.size());
-  }
-
-  // Two threads own the two halves of the output rows; separate rows write separate bytes
-  // and each half starts without a row to copy, so the view is the same.
-  const bool split = compose.mergeThreads && mapping.rows >= 2 &&
-                     int64_t(mapping.columns) * mapping.rows >= kThreadedRenderPixels &&
-                     std::abs(int64_t(pitch)) >= int64_t(mapping.columns) * 3;
-  if (split) {
-    bool threaded = false;
-    try {
-      if (!job.plain) accumulators[1].resize(distinct.size());
-      const int32_t half = mapping.rows / 2;
-      std::thread helper([&job, &accumulators, half] {
-        renderRows(job, half, job.mapping.rows, accumulators[1].data());
-      });
-      threaded = true;
-      renderRows(job, 0, half, accumulators[0].data());
-      helper.join();
-    } catch (...) {
-      if (threaded) throw;
+    if (split && !job.plain) {
+      try {
+        accumulators.resize(distinct.size() * size_t(parallelRowWorkers()));
+      } catch (...) {
+        split = false;
+      }
     }
-    if (threaded) return;
   }
-  renderRows(job, 0, mapping.rows, accumulators[0].data());
+  if (!split) {
+    renderRows(job, 0, mapping.rows, accumulators.data());
+    return;
+  }
+  parallelRows(mapping.rows, mapping.columns, kSplitRenderPixels,
+               [&job, &accumulators, &distinct](int32_t firstRow, int32_t endRow, int32_t worker) {
+                 ViewAccumulator* own =
+                     job.plain ? nullptr : accumulators.data() + size_t(worker) * distinct.size();
+                 renderRows(job, firstRow, endRow, own);
+               });
 }
 
 }  // namespace
@@ -373,6 +342,8 @@ void render(uint8_t* output, int32_t pitch, int32_t x, int32_t y, int32_t width,
 }  // namespace rvl
 
 extern "C" void RVL_Render(uint8_t* output, int32_t pitch, int32_t x, int32_t y, int32_t width,
-                           int32_t height) {
-  rvl::render(output, pitch, x, y, width, height);
+                           int32_t height) noexcept {
+  rvl::guarded(nullptr, [&] {
+    rvl::render(output, pitch, x, y, width, height);
+  });
 }

@@ -4,10 +4,13 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config binutils
+  cmake ninja-build g++ pkg-config binutils python3
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   zlib1g-dev libopencv-core-dev libopencv-imgproc-dev
+  # (OpenCV's CMake package, OpenCVConfig.cmake, comes only with the whole of OpenCV)
+  libopencv-dev
+  libtbb-dev
   libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev libimagequant-dev
   libmypaint-dev imagemagick
 )

@@ -8,6 +8,7 @@
 #include "compose/composite_stage.h"
 #include "compose/compose.h"
 #include "compose/view_support.h"
+#include "frame/parallel_rows.h"
 
 namespace rvl::test {
 namespace {
@@ -47,6 +48,14 @@ TEST(ComposeTables, Quotient65280IsTheDivision) {
   for (int32_t colour = 0; colour < 65536; ++colour) check(colour, 65535);
 }
 
+// Returns the row walks to the machine's number of workers at the end of a test.
+struct RowWorkersReset {
+  RowWorkersReset() = default;
+  RowWorkersReset(const RowWorkersReset&) = delete;
+  RowWorkersReset& operator=(const RowWorkersReset&) = delete;
+  ~RowWorkersReset() { testing::setParallelRowWorkers(0); }
+};
+
 class FastMergeTest : public EngineTest {
  protected:
   // Merges with the plain path and with the fast paths (and threads when large enough);
@@ -61,11 +70,11 @@ class FastMergeTest : public EngineTest {
     const uint16_t* m = mask ? maskPixels.data() : nullptr;
     testing::setPlainMergeOnly(true);
     testing::setComposeThreads(false);
-    MergePixels(source.data(), 1, 1, width, height, stride, m, plain.data(), 2, 1, stride, mode, 39,
+    MergePixels(source.data(), 1, 1, width, height, stride, m, plain.data(), 2, 1, stride, mode, kLayerMaskMode,
                 opacity, keep, same);
     testing::setPlainMergeOnly(false);
     testing::setComposeThreads(true);
-    MergePixels(source.data(), 1, 1, width, height, stride, m, fast.data(), 2, 1, stride, mode, 39,
+    MergePixels(source.data(), 1, 1, width, height, stride, m, fast.data(), 2, 1, stride, mode, kLayerMaskMode,
                 opacity, keep, same);
     size_t first = 0;
     while (first < plain.size() && plain[first] == fast[first]) ++first;
@@ -79,7 +88,8 @@ class FastMergeTest : public EngineTest {
 
 TEST_F(FastMergeTest, EveryModeMatchesThePlainPath) {
   uint32_t seed = 1;
-  for (int32_t mode = -1; mode <= 42; ++mode)
+  // Every code and the numbers just outside the table.
+  for (int32_t mode = -1; mode <= kMergeModeCodes; ++mode)
     for (int32_t opacity : {256, 255, 254, 128, 1, 0, -3})
       for (bool keep : {false, true})
         for (bool mask : {false, true}) {
@@ -90,14 +100,45 @@ TEST_F(FastMergeTest, EveryModeMatchesThePlainPath) {
 
 TEST_F(FastMergeTest, OddWidthsAndSingleRows) {
   for (int32_t width : {1, 2, 3, 7, 63, 129})
-    for (int32_t mode : {0, 1, 8, 10, 17, 18, 19, 21, 35})
-      expectSame(width, width % 2 ? 1 : 3, mode, 256, false, false, false, uint32_t(width * 41 + mode));
+    for (MergeMode m : {MergeMode::Normal, MergeMode::Multiply, MergeMode::Overlay, MergeMode::SoftLight,
+                        MergeMode::Texturize, MergeMode::Texturize2, MergeMode::Texturize3,
+                        MergeMode::AlphaNormal, MergeMode::AlphaSmoothLum4})
+      expectSame(width, width % 2 ? 1 : 3, codeOf(m), 256, false, false, false, uint32_t(width * 41 + codeOf(m)));
 }
 
 TEST_F(FastMergeTest, ThreadedMergesMatchThePlainPath) {
   // Large enough for the row split, with an odd number of rows.
-  for (int32_t mode : {0, 1, 10, 24, 39})
-    expectSame(1031, 257, mode, mode == 1 ? 200 : 256, false, false, mode == 39, uint32_t(mode + 3));
+  for (MergeMode m : {MergeMode::Normal, MergeMode::Multiply, MergeMode::SoftLight,
+                      MergeMode::AlphaOutlineTint1, MergeMode::LayerMask})
+    expectSame(1031, 257, codeOf(m), m == MergeMode::Multiply ? 200 : 256, false, false, m == MergeMode::LayerMask,
+               uint32_t(codeOf(m) + 3));
+}
+
+TEST_F(FastMergeTest, SplitMergesMatchTheInlineMerge) {
+  // The same fast path on the calling thread alone and split over 2 (a 2-core machine) and
+  // 3 workers: 1031 x 257 pixels is above the split size, 257 rows leave uneven ranges.
+  const int32_t width = 1031, height = 257, stride = (width + 3) * 4;
+  const RowWorkersReset reset;
+  testing::setParallelRowWorkers(2);
+  ASSERT_TRUE(parallelRowsSplit(height, width, 1 << 18));
+  const size_t count = size_t(width + 3) * size_t(height + 2);
+  const std::vector<uint16_t> source = pixels(count, 71), maskPixels = pixels(count, 72),
+                              start = pixels(count, 73);
+  for (int32_t mode : {0, 1, 10, 24, 39}) {
+    const uint16_t* m = mode == 39 ? maskPixels.data() : nullptr;
+    std::vector<uint16_t> alone = start;
+    testing::setComposeThreads(false);
+    MergePixels(source.data(), 1, 1, width, height, stride, m, alone.data(), 2, 1, stride, mode,
+                39, 200, false, false);
+    testing::setComposeThreads(true);
+    for (int32_t workers : {2, 3}) {
+      testing::setParallelRowWorkers(workers);
+      std::vector<uint16_t> split = start;
+      MergePixels(source.data(), 1, 1, width, height, stride, m, split.data(), 2, 1, stride, mode,
+                  39, 200, false, false);
+      EXPECT_TRUE(split == alone) << "mode " << mode << ", " << workers << " workers";
+    }
+  }
 }
 
 TEST_F(FastMergeTest, InPlaceMergesStayOnOneThread) {
@@ -107,12 +148,12 @@ TEST_F(FastMergeTest, InPlaceMergesStayOnOneThread) {
   std::vector<uint16_t> plain = start, fast = start;
   testing::setPlainMergeOnly(true);
   testing::setComposeThreads(false);
-  MergePixels(plain.data(), 0, 0, width, height, stride, nullptr, plain.data(), 0, 1, stride, 1, 0,
-              256, false, false);
+  MergePixels(plain.data(), 0, 0, width, height, stride, nullptr, plain.data(), 0, 1, stride,
+              codeOf(MergeMode::Multiply), 0, 256, false, false);
   testing::setPlainMergeOnly(false);
   testing::setComposeThreads(true);
-  MergePixels(fast.data(), 0, 0, width, height, stride, nullptr, fast.data(), 0, 1, stride, 1, 0, 256,
-              false, false);
+  MergePixels(fast.data(), 0, 0, width, height, stride, nullptr, fast.data(), 0, 1, stride,
+              codeOf(MergeMode::Multiply), 0, 256, false, false);
   EXPECT_EQ(plain, fast);
 }
 
@@ -134,7 +175,7 @@ class FastViewTest : public EngineTest {
       const int32_t h = i % 4 == 2 ? PH - 30 : PH;
       ASSERT_EQ(RVL_CreateLayer(index, w, h), 1);
       fillFrom(index, uint32_t(100 + i + firstMode), false);
-      page.layerTable[index].mergeMode = (firstMode + 3 * i) % 42;
+      page.layerTable[index].mergeMode = (firstMode + 3 * i) % kMergeModeCodes;
       page.layerTable[index].opacity = 256 - 23 * (i % 7);
       page.layerTable[index].visible = 1;
     }
@@ -177,9 +218,35 @@ class FastViewTest : public EngineTest {
 };
 
 TEST_F(FastViewTest, EveryModeMatchesThePlainPath) {
-  for (int32_t firstMode = 0; firstMode < 42; firstMode += 5) {
+  for (int32_t firstMode = 0; firstMode < kMergeModeCodes; firstMode += 5) {
     build(firstMode);
     expectViewsSame();
+  }
+}
+
+TEST_F(FastViewTest, SplitViewsMatchTheInlineView) {
+  // The whole page at zoom 4 and 3 (1204 x 812 and 903 x 609 output pixels, both above the
+  // split size), drawn on the calling thread alone, then split over 2 and 3 workers.
+  const RowWorkersReset reset;
+  build(2);
+  RVL_SetTracingMode(1);
+  for (int32_t i = 0; i < PW * PH; ++i) page.mask[i] = uint16_t(i * 40503u);
+  page.maskDisplayed = 1;
+  page.maskEnabled = 1;
+  testing::setParallelRowWorkers(2);
+  ASSERT_TRUE(parallelRowsSplit(3 * PH, 3 * PW, 1 << 17));
+  for (int32_t whole : {4, 3}) {
+    RVL_SetScale(whole, 1.0f);
+    ViewBitmap one(4 * PW, 4 * PH, 7, 0x3C);
+    testing::setComposeThreads(false);
+    RVL_Render(one.data(), one.pitch, 0, 0, PW, PH);
+    testing::setComposeThreads(true);
+    for (int32_t workers : {2, 3}) {
+      testing::setParallelRowWorkers(workers);
+      ViewBitmap split(4 * PW, 4 * PH, 7, 0x3C);
+      RVL_Render(split.data(), split.pitch, 0, 0, PW, PH);
+      EXPECT_TRUE(split.bytes == one.bytes) << "zoom " << whole << ", " << workers << " workers";
+    }
   }
 }
 

@@ -57,9 +57,26 @@ TEST_F(ViewRenderTest, TheBackgroundCountsAsOpaque) {
 
 TEST_F(ViewRenderTest, MagnifyShrinkAndOneToOne) {
   pattern(2, 7);
-  const RenderResult plain = renderChecked(PW, PH, 0, 0, PW, PH);
   RVL_SetScale(1, 1.0f);
-  EXPECT_EQ(renderChecked(PW, PH, 0, 0, PW, PH).bitmap.bytes, plain.bitmap.bytes);
+  const RenderResult plain = renderChecked(PW, PH, 0, 0, PW, PH);
+  // One to one, over the opaque white background: a transparent pixel shows the white, an
+  // opaque one (alpha 65280 and up, a Normal copy) the high bytes of its own colour.
+  const LayerSlot& layer = page.layerTable[2];
+  int transparent = 0, opaque = 0;
+  for (int y = 0; y < PH; ++y)
+    for (int x = 0; x < PW; ++x) {
+      const uint16_t* p = layer.pixels + (size_t(y) * layer.width + x) * 4;
+      if (p[3] == 0) {
+        ++transparent;
+        ASSERT_EQ(plain.bitmap.at(x, y), (Bgr{255, 255, 255})) << x << "," << y;
+      } else if (p[3] >= 65280) {
+        ++opaque;
+        ASSERT_EQ(plain.bitmap.at(x, y), (Bgr{uint8_t(p[2] >> 8), uint8_t(p[1] >> 8), uint8_t(p[0] >> 8)}))
+            << x << "," << y;
+      }
+    }
+  EXPECT_GT(transparent, 300);
+  EXPECT_GT(opaque, 300);
 
   RVL_SetScale(4, 1.0f);
   RenderResult big = renderChecked(4 * 20, 4 * 10, 8, 4, 20, 10);
@@ -148,20 +165,20 @@ TEST_F(ViewRenderTest, MaskOverlay) {
   const RenderResult plain = renderChecked(PW, PH, 0, 0, PW, PH);
   page.maskDisplayed = 1;
   for (int c = 0; c < 3; ++c) {
-    selection.maskOverlayColourA[c] = uint16_t((c == 0 ? 255 : 0) * 256);
-    selection.maskOverlayColourB[c] = uint16_t((c == 2 ? 255 : 0) * 256);
+    compose.maskOverlayColourA[c] = uint16_t((c == 0 ? 255 : 0) * 256);
+    compose.maskOverlayColourB[c] = uint16_t((c == 2 ? 255 : 0) * 256);
   }
   EXPECT_EQ(renderChecked(PW, PH, 0, 0, PW, PH).bitmap.bytes, plain.bitmap.bytes) << "all selected";
 
   fill(2, {0, 0, 0, 0});
-  std::fill(page.mask, page.mask + PW * PH, uint16_t(0));
+  std::fill(page.mask.get(), page.mask + PW * PH, uint16_t(0));
   RenderResult half = renderChecked(PW, PH, 0, 0, PW, PH);
   // White under half of colour B (even square): blue near full, red and green near half.
   EXPECT_EQ(half.bitmap.at(0, 0)[0], 254);
   EXPECT_NEAR(half.bitmap.at(0, 0)[1], 127, 1);
   EXPECT_NEAR(half.bitmap.at(0, 0)[2], 127, 1);
   EXPECT_EQ(half.bitmap.at(32, 0)[2], 254) << "colour A on odd squares";
-  selection.maskOverlayFull = 1;
+  compose.maskOverlayFull = 1;
   EXPECT_EQ(renderChecked(PW, PH, 0, 0, PW, PH).bitmap.at(0, 0), (Bgr{254, 0, 0}));
   page.maskEnabled = 0;
   EXPECT_EQ(renderChecked(PW, PH, 0, 0, PW, PH).bitmap.at(0, 0), (Bgr{255, 255, 255}));
