@@ -5,8 +5,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "frame/guard.h"
 #include "brush/brush.h"
 #include "brush/paint_kinds.h"
+#include "page/coverage.h"
+#include "page/mask_grey.h"
+#include "page/layer_read.h"
 #include "page/page.h"
 #include "page/pixel_convert.h"
 #include "ravelin.h"
@@ -15,20 +19,9 @@ namespace rvl {
 
 namespace {
 
-// A page-sized RGBA64 picture the load is taken from: a host buffer (page size and pitch
-// assumed) or a slot (walked only where it holds pixels).
-struct Source {
-  const uint16_t* pixels;
-  int32_t width, height, stride;
-};
-
-Source hostSource(const uint16_t* pixels) { return {pixels, page.pageWidth, page.pageHeight, page.pageStride}; }
-Source slotSource(const LayerSlot* slot) {
-  if (!slot || !slot->pixels) return {nullptr, 0, 0, 0};
-  return {slot->pixels, std::min(slot->width, page.pageWidth), std::min(slot->height, page.pageHeight), slot->stride};
-}
-Source backBufferSource() { return hostSource(page.backBuffer.pixels); }
-
+// The load is taken from a page-sized picture (hostPicture, slotPicture): a host buffer or
+// the back buffer (page size and pitch assumed) or a slot (walked only where it holds
+// pixels).
 // The square under a brush at (x, y): n = brushSize (held to the buffers), page columns
 // x - h .. x - h + n - 1, clipped to the page and to the source.
 struct Placement {
@@ -56,17 +49,15 @@ inline uint16_t* blendPixel(int64_t row, int64_t column) {
   return page.blendBuffer + (size_t(row) * size_t(page.brushBufferSize) + size_t(column)) * 4;
 }
 
-// The source alpha as the mask lets it through.
+// The source alpha as the mask lets it through (the texture plays no part here).
 inline uint32_t maskedAlpha(uint32_t A, size_t pageIndex) {
   if (!page.maskEnabled || !page.mask) return A;
-  const uint32_t m = page.mask[pageIndex];
-  const uint32_t mm = m == 65535 ? 65535 : (m * 65535u) >> 16;
-  return uint32_t(std::trunc(double(mm) / 65535.0 * A));
+  return restrictedAlpha(A, restrictionFactor(kNoTexture, page.mask[pageIndex]));
 }
 
 bool ready() { return brush.blendStrength != 0 && page.blendBuffer && page.brushBufferSize > 0; }
 
-void copyFrom(int32_t x, int32_t y, const Source& source, int32_t k, bool flag) {
+void copyFrom(int32_t x, int32_t y, const PagePicture& source, int32_t k, bool flag) {
   if (!ready() || !source.pixels) return;
   const Placement p = placement(x, y, source.width, source.height);
   const uint16_t* brushC = brush.brushColour;
@@ -99,7 +90,7 @@ void copyFrom(int32_t x, int32_t y, const Source& source, int32_t k, bool flag) 
     }
 }
 
-void mixWith(int32_t x, int32_t y, const Source& source, int32_t k) {
+void mixWith(int32_t x, int32_t y, const PagePicture& source, int32_t k) {
   if (!ready() || !source.pixels) return;
   const Placement p = placement(x, y, source.width, source.height);
   const int64_t N = std::clamp<int64_t>(int64_t(k) * 256, 0, 65535), O = 65536 - N;
@@ -135,96 +126,123 @@ void mixWith(int32_t x, int32_t y, const Source& source, int32_t k) {
 
 using namespace rvl;
 
-extern "C" void RVL_DoCopyBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t k, int32_t flag) {
-  copyFrom(x, y, hostSource(source), k, uint8_t(flag) != 0);
+extern "C" void RVL_DoCopyBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t k, int32_t flag) noexcept {
+  rvl::guarded(nullptr, [&] {
+    copyFrom(x, y, hostPicture(source), k, uint8_t(flag) != 0);
+  });
 }
-extern "C" void RVL_CopyBlendBufferSurface(int32_t x, int32_t y, int32_t k, int32_t flag) {
-  copyFrom(x, y, slotSource(currentSlot()), k, uint8_t(flag) != 0);
+extern "C" void RVL_CopyBlendBufferSurface(int32_t x, int32_t y, int32_t k, int32_t flag) noexcept {
+  rvl::guarded(nullptr, [&] {
+    copyFrom(x, y, slotPicture(currentSlot()), k, uint8_t(flag) != 0);
+  });
 }
-extern "C" void RVL_CopyBlendBufferLayer(int32_t layer, int32_t x, int32_t y, int32_t k) {
-  copyFrom(x, y, slotSource(filledSlotAt(layer)), k, false);
+extern "C" void RVL_CopyBlendBufferLayer(int32_t layer, int32_t x, int32_t y, int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] {
+    copyFrom(x, y, slotPicture(filledSlotAt(layer)), k, false);
+  });
 }
-extern "C" void RVL_CopyBlendBufferUnderLayer(int32_t x, int32_t y, int32_t k) {
-  copyFrom(x, y, backBufferSource(), k, false);
+extern "C" void RVL_CopyBlendBufferUnderLayer(int32_t x, int32_t y, int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] {
+    copyFrom(x, y, hostPicture(page.backBuffer.pixels), k, false);
+  });
 }
 extern "C" void RVL_CopyBlendBufferHistory(int32_t x, int32_t y, int32_t k)
-    __attribute__((alias("RVL_CopyBlendBufferUnderLayer")));
-extern "C" void RVL_CopyBlendBufferTrace(int32_t x, int32_t y, int32_t k) {
-  copyFrom(x, y, slotSource(page.traceLayer), k, false);
+    noexcept __attribute__((alias("RVL_CopyBlendBufferUnderLayer")));
+extern "C" void RVL_CopyBlendBufferTrace(int32_t x, int32_t y, int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] {
+    copyFrom(x, y, slotPicture(page.traceLayer), k, false);
+  });
 }
 
-extern "C" void RVL_DoCopyBlendBufferMask(int32_t x, int32_t y, int32_t k) {
-  if (!ready() || !page.mask) return;
-  const uint32_t L = (uint32_t(brush.brushColour[0]) + brush.brushColour[1] + brush.brushColour[2]) / 3;
-  const uint32_t o = L < 256 ? 65535 : 65280 - std::min<uint32_t>(L, 65280);
-  const Placement p = placement(x, y, page.pageWidth, page.pageHeight);
-  // Mask-maker layout: one grey value per tip pixel at row * brushStride + column.
-  auto grey = [](int64_t row, int64_t col) {
-    return page.blendBuffer + size_t(row) * size_t(page.brushStride) + size_t(col);
-  };
-  if (p.clipped)
-    for (int32_t row = 0; row < p.n; ++row)
-      for (int32_t col = 0; col < p.n; ++col) *grey(row, col) = uint16_t(o);
-  for (int64_t cy = p.y0; cy < p.y1; ++cy)
-    for (int64_t cx = p.x0; cx < p.x1; ++cx) {
-      const int64_t m = page.mask[size_t(cy) * size_t(page.pageWidth) + size_t(cx)];
-      const int64_t w = int64_t(k) * o + m * (256 - int64_t(k));
-      *grey(cy - p.top, cx - p.left) = uint16_t(w < 16711680 ? clamp16((w >> 8) + 1) : 65280);
-    }
+extern "C" void RVL_DoCopyBlendBufferMask(int32_t x, int32_t y, int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] {
+    if (!ready() || !page.mask) return;
+    const uint32_t o = maskGrey(brush.brushColour[0], brush.brushColour[1], brush.brushColour[2]);
+    const Placement p = placement(x, y, page.pageWidth, page.pageHeight);
+    // Mask-maker layout: one grey value per tip pixel at row * brushStride + column.
+    auto grey = [](int64_t row, int64_t col) {
+      return page.blendBuffer + size_t(row) * size_t(page.brushStride) + size_t(col);
+    };
+    if (p.clipped)
+      for (int32_t row = 0; row < p.n; ++row)
+        for (int32_t col = 0; col < p.n; ++col) *grey(row, col) = uint16_t(o);
+    for (int64_t cy = p.y0; cy < p.y1; ++cy)
+      for (int64_t cx = p.x0; cx < p.x1; ++cx) {
+        const int64_t m = page.mask[size_t(cy) * size_t(page.pageWidth) + size_t(cx)];
+        const int64_t w = int64_t(k) * o + m * (256 - int64_t(k));
+        *grey(cy - p.top, cx - p.left) = uint16_t(w < 16711680 ? clamp16((w >> 8) + 1) : 65280);
+      }
+  });
 }
 
-extern "C" void RVL_DoMixBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t k) {
-  mixWith(x, y, hostSource(source), k);
+extern "C" void RVL_DoMixBlendBuffer(int32_t x, int32_t y, const uint16_t* source, int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] {
+    mixWith(x, y, hostPicture(source), k);
+  });
 }
-extern "C" void RVL_MixBlendBufferSurface(int32_t x, int32_t y, int32_t k) { mixWith(x, y, slotSource(currentSlot()), k); }
-extern "C" void RVL_MixBlendBufferLayer(int32_t layer, int32_t x, int32_t y, int32_t k) {
-  mixWith(x, y, slotSource(filledSlotAt(layer)), k);
+extern "C" void RVL_MixBlendBufferSurface(int32_t x, int32_t y, int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] { mixWith(x, y, slotPicture(currentSlot()), k); });
 }
-extern "C" void RVL_MixBlendBufferUnderLayer(int32_t x, int32_t y, int32_t k) { mixWith(x, y, backBufferSource(), k); }
+extern "C" void RVL_MixBlendBufferLayer(int32_t layer, int32_t x, int32_t y, int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] {
+    mixWith(x, y, slotPicture(filledSlotAt(layer)), k);
+  });
+}
+extern "C" void RVL_MixBlendBufferUnderLayer(int32_t x, int32_t y, int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] {
+    mixWith(x, y, hostPicture(page.backBuffer.pixels), k);
+  });
+}
 extern "C" void RVL_MixBlendBufferHistory(int32_t x, int32_t y, int32_t k)
-    __attribute__((alias("RVL_MixBlendBufferUnderLayer")));
-extern "C" void RVL_MixBlendBufferTrace(int32_t x, int32_t y, int32_t k) { mixWith(x, y, slotSource(page.traceLayer), k); }
+    noexcept __attribute__((alias("RVL_MixBlendBufferUnderLayer")));
+extern "C" void RVL_MixBlendBufferTrace(int32_t x, int32_t y, int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] { mixWith(x, y, slotPicture(page.traceLayer), k); });
+}
 
 extern "C" void RVL_DoColorBlendBuffer(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b, int32_t ignored,
-                                       int32_t k) {
-  (void)ignored;
-  if (!ready()) return;
-  const int64_t F = std::clamp<int64_t>(int64_t(k) * 256, 0, 65535);
-  const int64_t c8[3] = {uint8_t(r), uint8_t(g), uint8_t(b)};
-  const Placement p = placement(x, y, page.pageWidth, page.pageHeight);
-  for (int64_t cy = p.y0; cy < p.y1; ++cy)
-    for (int64_t cx = p.x0; cx < p.x1; ++cx) {
-      uint16_t* px = blendPixel(cy - p.top, cx - p.left);
-      for (int c = 0; c < 3; ++c)
-        px[c] = uint16_t(px[3] != 0 ? std::min<int64_t>(65280, (((c8[c] * F) + ((int64_t(px[c]) * (65536 - F)) >> 8)) >> 8) + 1)
-                                    : std::min<int64_t>(65280, c8[c] * 256));
-    }
+                                       int32_t k) noexcept {
+  rvl::guarded(nullptr, [&] {
+    (void)ignored;
+    if (!ready()) return;
+    const int64_t F = std::clamp<int64_t>(int64_t(k) * 256, 0, 65535);
+    const int64_t c8[3] = {uint8_t(r), uint8_t(g), uint8_t(b)};
+    const Placement p = placement(x, y, page.pageWidth, page.pageHeight);
+    for (int64_t cy = p.y0; cy < p.y1; ++cy)
+      for (int64_t cx = p.x0; cx < p.x1; ++cx) {
+        uint16_t* px = blendPixel(cy - p.top, cx - p.left);
+        for (int c = 0; c < 3; ++c)
+          px[c] = uint16_t(px[3] != 0 ? std::min<int64_t>(65280, (((c8[c] * F) + ((int64_t(px[c]) * (65536 - F)) >> 8)) >> 8) + 1)
+                                      : std::min<int64_t>(65280, c8[c] * 256));
+      }
+  });
 }
 
-extern "C" void RVL_ClearBlendBuffer(void) {
+extern "C" void RVL_ClearBlendBuffer(void) noexcept {
   if (!page.blendBuffer || page.brushBufferSize <= 0) return;
   std::memset(page.blendBuffer, 0, size_t(page.brushBufferSize) * size_t(page.brushBufferSize) * 2);
 }
 
-extern "C" void RVL_FillBlendBuffer(int32_t ignored1, int32_t ignored2, int32_t ignored3, int32_t value) {
+extern "C" void RVL_FillBlendBuffer(int32_t ignored1, int32_t ignored2, int32_t ignored3, int32_t value) noexcept {
   (void)ignored1, (void)ignored2, (void)ignored3;
   if (!page.blendBuffer || page.brushBufferSize <= 0) return;
   std::memset(page.blendBuffer, uint8_t(value), size_t(page.brushBufferSize) * size_t(page.brushBufferSize) * 2);
 }
 
-extern "C" void RVL_FilterBlendBuffer(int32_t kind, int32_t percent) {
-  if (!page.blendBuffer) return;
-  const uint32_t e = uint32_t(std::clamp(std::trunc(percent * 655.35), 0.0, 65535.0));
-  const int32_t n = tipSize();
-  for (int32_t row = 0; row < n; ++row)
-    for (int32_t col = 0; col < n; ++col) {
-      uint16_t* p = blendPixel(row, col);
-      switch (kind) {
-        case 289: p[0] = p[1] = p[2] = uint16_t((uint32_t(p[0]) + p[1] + p[2]) / 3); break;
-        case 290: for (int c = 0; c < 3; ++c) p[c] = uint16_t(65535 - p[c]); break;
-        case 291: for (int c = 0; c < 3; ++c) if (p[c] < e) p[c] = 0; break;
-        case 292: for (int c = 0; c < 3; ++c) if (p[c] > e) p[c] = 65280; break;
-        default: break;
+extern "C" void RVL_FilterBlendBuffer(int32_t kind, int32_t percent) noexcept {
+  rvl::guarded(nullptr, [&] {
+    if (!page.blendBuffer) return;
+    const uint32_t e = uint32_t(std::clamp(std::trunc(percent * 655.35), 0.0, 65535.0));
+    const int32_t n = tipSize();
+    for (int32_t row = 0; row < n; ++row)
+      for (int32_t col = 0; col < n; ++col) {
+        uint16_t* p = blendPixel(row, col);
+        switch (kind) {
+          case 289: p[0] = p[1] = p[2] = uint16_t((uint32_t(p[0]) + p[1] + p[2]) / 3); break;
+          case 290: for (int c = 0; c < 3; ++c) p[c] = uint16_t(65535 - p[c]); break;
+          case 291: for (int c = 0; c < 3; ++c) if (p[c] < e) p[c] = 0; break;
+          case 292: for (int c = 0; c < 3; ++c) if (p[c] > e) p[c] = 65280; break;
+          default: break;
+        }
       }
-    }
+  });
 }

@@ -4,9 +4,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "frame/guard.h"
 #include "brush/brush.h"
 #include "brush/paint_kinds.h"
 #include "frame/random.h"
+#include "page/coverage.h"
+#include "page/mask_grey.h"
 #include "page/page.h"
 #include "ravelin.h"
 #include "undo/undo.h"
@@ -154,7 +157,7 @@ struct TipSampler {
 // the grit test and the coverage from tip, dab opacity, texture and, unless the dab paints
 // the mask itself, the mask. False when the pixel is skipped.
 bool coverPixel(const TipSampler& sampler, const int32_t* table, int32_t tipRow, int32_t k, const uint8_t* grit,
-                size_t pageIndex, bool withMask, int64_t& tipIndex, uint32_t& Y) {
+                const CoverageMaps& maps, size_t pageIndex, bool withMask, int64_t& tipIndex, uint32_t& Y) {
   if (table == brush.sampleTable) {
     tipIndex = sampler.index(tipRow, k);
   } else {
@@ -165,14 +168,7 @@ bool coverPixel(const TipSampler& sampler, const int32_t* table, int32_t tipRow,
   if (grit && grit[tipIndex] > brush.densityThreshold) return false;
   Y = page.shapeBuffer[tipIndex];
   if (brush.alphaPercent < 100) Y = (Y * uint32_t(brush.alphaScale)) >> 7;
-  if (page.textureBuffer) {
-    const uint32_t t = page.textureBuffer[pageIndex];
-    if (t < 255) Y = (t * Y) >> 8;
-  }
-  if (withMask && page.maskEnabled && page.mask) {
-    const uint32_t m = page.mask[pageIndex];
-    if (m < 65535) Y = (m * Y) >> 16;
-  }
+  Y = dabCoverage(Y, maps.textureAt(pageIndex), withMask ? maps.maskAt(pageIndex) : kNoMask);
   if (Y == 0) return false;
   if (brush.solidBrushMode) Y = 65535;
   Y = std::min<uint32_t>(Y, 65535);
@@ -187,6 +183,50 @@ const int32_t* checkedSampleTable(const DabGeometry& g, int32_t* scratch) {
   if (inside) return brush.sampleTable;
   for (int32_t i = 0; i < g.n; ++i) scratch[i] = std::clamp(brush.sampleTable[i], 0, std::max(g.tip - 1, 0));
   return scratch;
+}
+
+// What a dab reads once before its rows: the sample table (cut to the tip when needed),
+// the grit pattern, whether the blend buffer takes part, the walks through the
+// pixel-variation arrays and the tip sampler. Built in this order: choosing the grit
+// pattern may draw from the random generator.
+struct DabPass {
+  explicit DabPass(const DabGeometry& geo)
+      : table(checkedSampleTable(geo, scratch)),
+        grit(gritPattern()),
+        blendActive(brush.blendStrength != 0 && !brush.blendOffOnce && page.blendBuffer),
+        q(walkOver(brush.pixColourRandom, brush.pixColourVary)),
+        u(walkOver(brush.pixLumRandom, brush.pixLumVary)),
+        sampler{geo, page.brushBufferSize, int64_t(page.brushBufferSize) * page.brushBufferSize} {}
+  DabPass(const DabPass&) = delete;
+  DabPass& operator=(const DabPass&) = delete;
+
+  int32_t scratch[kMaxSampleTable];
+  const int32_t* table;
+  const uint8_t* grit;
+  bool blendActive;
+  RandomWalk q, u;  // pixColourRandom, pixLumRandom
+  TipSampler sampler;
+};
+
+// The rows and columns of a dab through steps P1 to P3: pixel(px, py, page index, tip
+// index, Y) for every pixel the dab covers. The random walks are placed at every row
+// before its pixels.
+template <class Pixel>
+inline void forEachCoveredPixel(const DabGeometry& geo, DabPass& pass, bool withMask, Pixel pixel) {
+  const CoverageMaps maps = pageCoverageMaps();
+  int32_t srcRowIndex = geo.srcRowIndex;
+  for (int32_t py = geo.y0; py < geo.y1; ++py, ++srcRowIndex) {
+    const int32_t tipRow = pass.table[std::min(srcRowIndex, geo.n - 1)];
+    if (pass.q.active()) pass.q.placeForRow(geo.n);
+    if (pass.u.active()) pass.u.placeForRow(geo.n);
+    const size_t pageRow = size_t(py) * size_t(page.pageWidth);
+    for (int32_t px = geo.x0, k = 0; px < geo.x1; ++px, ++k) {
+      int64_t tipIndex;
+      uint32_t Y;
+      if (coverPixel(pass.sampler, pass.table, tipRow, k, pass.grit, maps, pageRow + size_t(px), withMask, tipIndex, Y))
+        pixel(px, py, pageRow + size_t(px), tipIndex, Y);
+    }
+  }
 }
 
 struct DabColour {
@@ -252,14 +292,7 @@ void paintPlainRows(const DabGeometry& geo, LayerSlot* destination, const uint8_
       if (Grit && grit[tipIndex] > density) continue;
       uint32_t Y = shape[tipIndex];
       if (scaleTip) Y = (Y * alphaScale) >> 7;
-      if (Texture) {
-        const uint32_t t = texture[pageRow + px];
-        if (t < 255) Y = (t * Y) >> 8;
-      }
-      if (Mask) {
-        const uint32_t m = mask[pageRow + px];
-        if (m < 65535) Y = (m * Y) >> 16;
-      }
+      Y = dabCoverage(Y, Texture ? texture[pageRow + px] : kNoTexture, Mask ? mask[pageRow + px] : kNoMask);
       if (Y == 0) continue;
       if (solid) Y = 65535;
 
@@ -328,7 +361,7 @@ void paintPlainTexture(const DabGeometry& geo, LayerSlot* destination, const uin
 
 void paintPlain(const DabGeometry& geo, LayerSlot* destination, const uint8_t* grit, const DabColour& dab,
                 int32_t kind, bool writeAlpha) {
-  if (kind == 32) {
+  if (kind == kKindNormal) {
     if (grit)
       paintPlainTexture<true, true>(geo, destination, grit, dab, writeAlpha);
     else
@@ -380,153 +413,136 @@ void drawDab(int32_t x, int32_t y, uint32_t r, uint32_t g, uint32_t b) {
     return;
   }
 
-  const int32_t bb = page.brushBufferSize;
-  int32_t scratch[kMaxSampleTable];
-  const int32_t* table = checkedSampleTable(geo, scratch);
-  const uint8_t* grit = gritPattern();
-  const bool blendActive = brush.blendStrength != 0 && !brush.blendOffOnce && page.blendBuffer;
+  DabPass pass(geo);
+  const bool blendActive = pass.blendActive;
+  RandomWalk& q = pass.q;
+  RandomWalk& u = pass.u;
   uint16_t* blend = page.blendBuffer;
   const bool writeAlpha = toPaintLayer || (!destination->lockTransparency && !brush.alphaLocked && page.currentLayerIndex > 1);
-  const int32_t kind = (brush.mixKind > 33 && !hasPaintKindRule(brush.mixKind)) ? 32 : brush.mixKind;
+  const int32_t kind = (brush.mixKind > kKindMultiply && !hasPaintKindRule(brush.mixKind)) ? kKindNormal : brush.mixKind;
   const uint32_t P = uint32_t(brush.primaryColourStrength), Pinv = uint32_t(brush.primaryColourStrengthInverse);
   const uint32_t S = uint32_t(brush.blendStrength), Sinv = uint32_t(brush.blendStrengthInverse);
-  RandomWalk q = walkOver(brush.pixColourRandom, brush.pixColourVary);
-  RandomWalk u = walkOver(brush.pixLumRandom, brush.pixLumVary);
   const int32_t N = brush.pixColourVary, V = brush.pixLumVary;
-  TipSampler sampler{geo, bb, int64_t(bb) * bb};
 
-  if (fastPathEnabled && table == brush.sampleTable && brush.rotateMode != 1 && !blendActive && !q.active() &&
-      !u.active() && kind <= 33 && !brush.eraseModeOn) {
-    paintPlain(geo, destination, grit, dab, kind, writeAlpha);
+  if (fastPathEnabled && pass.table == brush.sampleTable && brush.rotateMode != 1 && !blendActive && !q.active() &&
+      !u.active() && kind <= kKindMultiply && !brush.eraseModeOn) {
+    paintPlain(geo, destination, pass.grit, dab, kind, writeAlpha);
     endOfDab();
     return;
   }
 
-  int32_t srcRowIndex = geo.srcRowIndex;
-  for (int32_t py = geo.y0; py < geo.y1; ++py, ++srcRowIndex) {
-    const int32_t tipRow = table[std::min(srcRowIndex, geo.n - 1)];
-    if (q.active()) q.placeForRow(geo.n);
-    if (u.active()) u.placeForRow(geo.n);
-    uint16_t* row = destination->pixels + size_t(py) * size_t(destination->width) * 4;
-    const size_t pageRow = size_t(py) * size_t(page.pageWidth);
-    for (int32_t px = geo.x0, k = 0; px < geo.x1; ++px, ++k) {
-      int64_t tipIndex;
-      uint32_t Y;
-      if (!coverPixel(sampler, table, tipRow, k, grit, pageRow + px, true, tipIndex, Y)) continue;
-
-      // P4. source colour
-      uint32_t c[3], A;
-      uint16_t* bp = blend + tipIndex * 4;
-      if (blendActive) {
-        c[0] = bp[0], c[1] = bp[1], c[2] = bp[2], A = bp[3];
-        if (brush.imageBrushMode && A < 65535) {
-          Y = (Y * A) >> 16;
-          A = 65535;
-          if (Y == 0) Y = 1;
-        }
-        if (q.active()) {
-          const int64_t delta = colourDelta(N, q.next());
-          for (uint32_t& ch : c) ch = clamp16(int64_t(ch) + delta);
-        }
-        if (u.active()) {
-          const uint8_t byte = u.next();
-          for (uint32_t& ch : c) ch = lumVary(ch, V, byte);
-        }
-        if (P != 0) {
-          const uint32_t dabC[3] = {dab.R, dab.G, dab.B};
-          for (int ch = 0; ch < 3; ++ch) c[ch] = clamp16((int64_t(c[ch]) * Pinv + int64_t(P) * dabC[ch]) >> 8);
-          A = clamp16((int64_t(A) * Pinv + int64_t(P) * dab.A) >> 8);
-        }
-      } else {
-        c[0] = dab.R, c[1] = dab.G, c[2] = dab.B, A = dab.A;
-        if (q.active()) {
-          const int64_t delta = colourDelta(N, q.next());
-          c[0] = clamp16(dab.R + delta), c[1] = clamp16(dab.G + delta), c[2] = clamp16(dab.B + delta);
-          A = clamp16(dab.A + delta);
-        }
-        if (u.active()) {
-          const uint8_t byte = u.next();
-          c[0] = lumVary(dab.R, V, byte), c[1] = lumVary(dab.G, V, byte), c[2] = lumVary(dab.B, V, byte);
-        }
+  forEachCoveredPixel(geo, pass, true, [&](int32_t px, int32_t py, size_t, int64_t tipIndex, uint32_t Y) {
+    // P4. source colour
+    uint32_t c[3], A;
+    uint16_t* bp = blend + tipIndex * 4;
+    if (blendActive) {
+      c[0] = bp[0], c[1] = bp[1], c[2] = bp[2], A = bp[3];
+      if (brush.imageBrushMode && A < 65535) {
+        Y = (Y * A) >> 16;
+        A = 65535;
+        if (Y == 0) Y = 1;
       }
-
-      // P5. combine with the destination
-      uint16_t* dp = row + size_t(px) * 4;
-      uint32_t d[3] = {dp[0], dp[1], dp[2]};
-      const uint32_t f = dp[3];
-      uint32_t o[3] = {d[0], d[1], d[2]};
-      uint32_t Z;
-      bool colourProduced = true;
-      if (kind > 33) {
-        applyPaintKind(kind, Y, c, A, d, f, o, Z);
-      } else if (f == 0) {
-        o[0] = c[0], o[1] = c[1], o[2] = c[2];
-        Z = (Y * A) >> 16;
-        d[0] = d[1] = d[2] = 0;
-      } else if (blendActive && kind == 32) {
-        Z = ((((65536 - Y) * f) >> 8) + ((Y * A) >> 8)) >> 8;
-        if (A != 0)
-          for (int ch = 0; ch < 3; ++ch) o[ch] = ((((65536 - Y) * d[ch]) >> 8) + ((Y * c[ch]) >> 8)) >> 8;
-      } else if (brush.eraseModeOn) {
-        Z = ((65535 - Y) * f) >> 16;
-        colourProduced = false;
-      } else {
-        const uint64_t w = (uint64_t(Y) * A) / 65535;
-        Z = uint32_t(f + ((65535 - f) * w) / 65535);
-        for (int ch = 0; ch < 3; ++ch) {
-          const uint64_t pd = (uint64_t(d[ch]) * f) >> 16;
-          uint64_t sum;
-          if (kind == 32) {
-            sum = (pd * (65535 - w)) / 65535 + ((w * c[ch]) >> 16);
-          } else {
-            const uint64_t h = (w * c[ch]) >> 16;
-            sum = (pd * (65535 - w)) / 65535 + ((65535 - f) * h) / 65535 + (pd * h) / 65535;
-          }
-          o[ch] = clamp16(int64_t(sum * 65535 / Z));
-        }
+      if (q.active()) {
+        const int64_t delta = colourDelta(N, q.next());
+        for (uint32_t& ch : c) ch = clamp16(int64_t(ch) + delta);
       }
-
-      // P6. blend write-back
-      if (blendActive && brush.blendRemix) {
-        if (A == 0) {
-          bp[0] = uint16_t(d[0]), bp[1] = uint16_t(d[1]), bp[2] = uint16_t(d[2]);
-          bp[3] = uint16_t(clamp16((int64_t(Sinv) * f) >> 8));
-        } else if (f == 0) {
-          bp[0] = uint16_t(c[0]), bp[1] = uint16_t(c[1]), bp[2] = uint16_t(c[2]);
-          bp[3] = uint16_t(clamp16((int64_t(S) * A) >> 8));
-        } else {
-          for (int ch = 0; ch < 3; ++ch)
-            bp[ch] = uint16_t(std::min<int64_t>(65535, ((int64_t(Sinv) * d[ch] + int64_t(S) * c[ch]) >> 8) + 1));
-          bp[3] = uint16_t(clamp16((int64_t(Sinv) * f + int64_t(S) * A) >> 8));
-        }
+      if (u.active()) {
+        const uint8_t byte = u.next();
+        for (uint32_t& ch : c) ch = lumVary(ch, V, byte);
       }
-
-      // P7. write
-      if (brush.eraseModeOn) {
-        if (brush.blobLocked) {
-          if (f > 8191) dp[3] = uint16_t(std::max<uint32_t>(Z, 9215));
-        } else {
-          dp[3] = uint16_t(std::min<uint32_t>(Z, 65535));
-        }
-        continue;
+      if (P != 0) {
+        const uint32_t dabC[3] = {dab.R, dab.G, dab.B};
+        for (int ch = 0; ch < 3; ++ch) c[ch] = clamp16((int64_t(c[ch]) * Pinv + int64_t(P) * dabC[ch]) >> 8);
+        A = clamp16((int64_t(A) * Pinv + int64_t(P) * dab.A) >> 8);
       }
-      if (!brush.colourLocked && colourProduced) {
-        dp[0] = uint16_t(o[0]);
-        dp[1] = uint16_t(o[1]);
-        dp[2] = uint16_t(o[2]);
+    } else {
+      c[0] = dab.R, c[1] = dab.G, c[2] = dab.B, A = dab.A;
+      if (q.active()) {
+        const int64_t delta = colourDelta(N, q.next());
+        c[0] = clamp16(dab.R + delta), c[1] = clamp16(dab.G + delta), c[2] = clamp16(dab.B + delta);
+        A = clamp16(dab.A + delta);
       }
-      if (writeAlpha) {
-        if (brush.blobLocked && (f <= 8191 || Z <= 8191)) continue;
-        dp[3] = uint16_t(brush.alphaLevel > 0 ? std::min(brush.alphaLevel, 65535) : std::min<uint32_t>(Z, 65535));
+      if (u.active()) {
+        const uint8_t byte = u.next();
+        c[0] = lumVary(dab.R, V, byte), c[1] = lumVary(dab.G, V, byte), c[2] = lumVary(dab.B, V, byte);
       }
     }
-  }
+
+    // P5. combine with the destination
+    uint16_t* dp = destination->pixels + (size_t(py) * size_t(destination->width) + size_t(px)) * 4;
+    uint32_t d[3] = {dp[0], dp[1], dp[2]};
+    const uint32_t f = dp[3];
+    uint32_t o[3] = {d[0], d[1], d[2]};
+    uint32_t Z;
+    bool colourProduced = true;
+    if (kind > kKindMultiply) {
+      applyPaintKind(kind, Y, c, A, d, f, o, Z);
+    } else if (f == 0) {
+      o[0] = c[0], o[1] = c[1], o[2] = c[2];
+      Z = (Y * A) >> 16;
+      d[0] = d[1] = d[2] = 0;
+    } else if (blendActive && kind == kKindNormal) {
+      Z = ((((65536 - Y) * f) >> 8) + ((Y * A) >> 8)) >> 8;
+      if (A != 0)
+        for (int ch = 0; ch < 3; ++ch) o[ch] = ((((65536 - Y) * d[ch]) >> 8) + ((Y * c[ch]) >> 8)) >> 8;
+    } else if (brush.eraseModeOn) {
+      Z = ((65535 - Y) * f) >> 16;
+      colourProduced = false;
+    } else {
+      const uint64_t w = (uint64_t(Y) * A) / 65535;
+      Z = uint32_t(f + ((65535 - f) * w) / 65535);
+      for (int ch = 0; ch < 3; ++ch) {
+        const uint64_t pd = (uint64_t(d[ch]) * f) >> 16;
+        uint64_t sum;
+        if (kind == kKindNormal) {
+          sum = (pd * (65535 - w)) / 65535 + ((w * c[ch]) >> 16);
+        } else {
+          const uint64_t h = (w * c[ch]) >> 16;
+          sum = (pd * (65535 - w)) / 65535 + ((65535 - f) * h) / 65535 + (pd * h) / 65535;
+        }
+        o[ch] = clamp16(int64_t(sum * 65535 / Z));
+      }
+    }
+
+    // P6. blend write-back
+    if (blendActive && brush.blendRemix) {
+      if (A == 0) {
+        bp[0] = uint16_t(d[0]), bp[1] = uint16_t(d[1]), bp[2] = uint16_t(d[2]);
+        bp[3] = uint16_t(clamp16((int64_t(Sinv) * f) >> 8));
+      } else if (f == 0) {
+        bp[0] = uint16_t(c[0]), bp[1] = uint16_t(c[1]), bp[2] = uint16_t(c[2]);
+        bp[3] = uint16_t(clamp16((int64_t(S) * A) >> 8));
+      } else {
+        for (int ch = 0; ch < 3; ++ch)
+          bp[ch] = uint16_t(std::min<int64_t>(65535, ((int64_t(Sinv) * d[ch] + int64_t(S) * c[ch]) >> 8) + 1));
+        bp[3] = uint16_t(clamp16((int64_t(Sinv) * f + int64_t(S) * A) >> 8));
+      }
+    }
+
+    // P7. write
+    if (brush.eraseModeOn) {
+      if (brush.blobLocked) {
+        if (f > 8191) dp[3] = uint16_t(std::max<uint32_t>(Z, 9215));
+      } else {
+        dp[3] = uint16_t(std::min<uint32_t>(Z, 65535));
+      }
+      return;
+    }
+    if (!brush.colourLocked && colourProduced) {
+      dp[0] = uint16_t(o[0]);
+      dp[1] = uint16_t(o[1]);
+      dp[2] = uint16_t(o[2]);
+    }
+    if (writeAlpha) {
+      if (brush.blobLocked && (f <= 8191 || Z <= 8191)) return;
+      dp[3] = uint16_t(brush.alphaLevel > 0 ? std::min(brush.alphaLevel, 65535) : std::min<uint32_t>(Z, 65535));
+    }
+  });
   endOfDab();
 }
 
 void drawDabMask(int32_t x, int32_t y) {
-  const uint32_t L = (uint32_t(brush.brushColour[0]) + brush.brushColour[1] + brush.brushColour[2]) / 3;
-  int64_t D = L <= 255 ? 65535 : 65280 - int64_t(L);
+  int64_t D = maskGrey(brush.brushColour[0], brush.brushColour[1], brush.brushColour[2]);
   if (brush.colourVary > 0) {
     const int32_t v = brush.colourVary;
     D = clamp16(D + (int64_t(v / 2) - int64_t(uint32_t(nextRandom()) % uint32_t(v))) * 256);
@@ -544,60 +560,50 @@ void drawDabMask(int32_t x, int32_t y) {
     brush.blendOffOnce = 0;
     return;
   }
+  DabPass pass(geo);
   const int32_t bb = page.brushBufferSize;
-  int32_t scratch[kMaxSampleTable];
-  const int32_t* table = checkedSampleTable(geo, scratch);
-  const uint8_t* grit = gritPattern();
-  const bool blendActive = brush.blendStrength != 0 && !brush.blendOffOnce && page.blendBuffer;
+  const bool blendActive = pass.blendActive;
+  RandomWalk& q = pass.q;
+  RandomWalk& u = pass.u;
   const uint32_t P = uint32_t(brush.primaryColourStrength);
   const uint32_t S = uint32_t(brush.blendStrength), Sinv = uint32_t(brush.blendStrengthInverse);
-  RandomWalk q = walkOver(brush.pixColourRandom, brush.pixColourVary);
-  RandomWalk u = walkOver(brush.pixLumRandom, brush.pixLumVary);
-  TipSampler sampler{geo, bb, int64_t(bb) * bb};
   // The mask-maker blend layout: one grey value per tip pixel at row * brushStride + column.
   const int64_t greyLimit = int64_t(bb) * bb * 4;
+  uint16_t* mask = page.mask;
 
-  int32_t srcRowIndex = geo.srcRowIndex;
-  for (int32_t py = geo.y0; py < geo.y1; ++py, ++srcRowIndex) {
-    const int32_t tipRow = table[std::min(srcRowIndex, geo.n - 1)];
-    if (q.active()) q.placeForRow(geo.n);
-    if (u.active()) u.placeForRow(geo.n);
-    uint16_t* maskRow = page.mask + size_t(py) * size_t(page.pageWidth);
-    const size_t pageRow = size_t(py) * size_t(page.pageWidth);
-    for (int32_t px = geo.x0, k = 0; px < geo.x1; ++px, ++k) {
-      int64_t tipIndex;
-      uint32_t Y;
-      if (!coverPixel(sampler, table, tipRow, k, grit, pageRow + px, false, tipIndex, Y)) continue;
-
-      // The grey value's place in the blend buffer: the tip row and column, times the
-      // RGBA pitch (brushStride) per row.
-      const int64_t tipRowOf = tipIndex / bb, tipColumnOf = tipIndex % bb;
-      const int64_t greyIndex = tipRowOf * int64_t(bb) * 4 + tipColumnOf;
-      uint16_t* grey = (blendActive && greyIndex < greyLimit) ? page.blendBuffer + greyIndex : nullptr;
-      int64_t value;
-      if (grey) {
-        value = *grey;
-        if (q.active()) value = clamp16(value + colourDelta(brush.pixColourVary, q.next()));
-        if (u.active()) value = lumVary(uint32_t(value), brush.pixLumVary, u.next());
-        if (P != 0) value = clamp16(((256 - int64_t(P)) * value + int64_t(P) * D) >> 8);
-      } else {
-        value = D;
-        if (q.active()) value = clamp16(value + colourDelta(brush.pixColourVary, q.next()));
-        if (u.active()) value = lumVary(uint32_t(D), brush.pixLumVary, u.next());
-      }
-      const uint32_t m = maskRow[px];
-      maskRow[px] = uint16_t(clamp16(((((65536 - int64_t(Y)) * m) >> 8) + ((int64_t(Y) * value) >> 8)) >> 8));
-      if (grey && brush.blendRemix)
-        *grey = uint16_t(std::min<int64_t>(65535, ((int64_t(Sinv) * m + int64_t(S) * value) >> 8) + 1));
+  forEachCoveredPixel(geo, pass, false, [&](int32_t, int32_t, size_t pageIndex, int64_t tipIndex, uint32_t Y) {
+    // The grey value's place in the blend buffer: the tip row and column, times the
+    // RGBA pitch (brushStride) per row.
+    const int64_t tipRowOf = tipIndex / bb, tipColumnOf = tipIndex % bb;
+    const int64_t greyIndex = tipRowOf * int64_t(bb) * 4 + tipColumnOf;
+    uint16_t* grey = (blendActive && greyIndex < greyLimit) ? page.blendBuffer + greyIndex : nullptr;
+    int64_t value;
+    if (grey) {
+      value = *grey;
+      if (q.active()) value = clamp16(value + colourDelta(brush.pixColourVary, q.next()));
+      if (u.active()) value = lumVary(uint32_t(value), brush.pixLumVary, u.next());
+      if (P != 0) value = clamp16(((256 - int64_t(P)) * value + int64_t(P) * D) >> 8);
+    } else {
+      value = D;
+      if (q.active()) value = clamp16(value + colourDelta(brush.pixColourVary, q.next()));
+      if (u.active()) value = lumVary(uint32_t(D), brush.pixLumVary, u.next());
     }
-  }
+    const uint32_t m = mask[pageIndex];
+    mask[pageIndex] = uint16_t(clamp16(((((65536 - int64_t(Y)) * m) >> 8) + ((int64_t(Y) * value) >> 8)) >> 8));
+    if (grey && brush.blendRemix)
+      *grey = uint16_t(std::min<int64_t>(65535, ((int64_t(Sinv) * m + int64_t(S) * value) >> 8) + 1));
+  });
   brush.blendOffOnce = 0;
 }
 
 }  // namespace rvl
 
-extern "C" void RVL_DrawDabGrit(int32_t x, int32_t y, int32_t red, int32_t green, int32_t blue) {
-  rvl::drawDab(x, y, uint32_t(red), uint32_t(green), uint32_t(blue));
+extern "C" void RVL_DrawDabGrit(int32_t x, int32_t y, int32_t red, int32_t green, int32_t blue) noexcept {
+  rvl::guarded(nullptr, [&] {
+    rvl::drawDab(x, y, uint32_t(red), uint32_t(green), uint32_t(blue));
+  });
 }
 
-extern "C" void RVL_DrawDabGritMask(int32_t x, int32_t y) { rvl::drawDabMask(x, y); }
+extern "C" void RVL_DrawDabGritMask(int32_t x, int32_t y) noexcept {
+  rvl::guarded(nullptr, [&] { rvl::drawDabMask(x, y); });
+}

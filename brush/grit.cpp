@@ -36,7 +36,7 @@ void buildRandomGrit() {
   const int32_t g = brush.gritSize;
   const RandArray& a255 = page.randArray255;
   const RandArray& a254 = page.randArray254;
-  if (g <= 0 || !a255.data || !a254.data || a255.length <= 2 * g || a254.length <= 0) return;
+  if (g <= 0 || !a255.data || !a254.data || a255.length <= 2 * int64_t(g) || a254.length <= 0) return;
   const int32_t b = page.brushBufferSize;
   const int32_t S = tipSize() + 25;
   for (uint8_t* grit : page.gritBuffers) {

@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "brush/brush.h"
+#include "brush/paint_kinds.h"
+#include "brush/picture_source.h"
 #include "external/imaging/conversion.h"
-#include "external/picture_source.h"
 #include "frame/allocator.h"
 #include "frame/frame.h"
 #include "frame/guard.h"
@@ -17,6 +18,9 @@ namespace rvl {
 namespace {
 
 constexpr int32_t kScriptCanvas = 600;
+// A grit cell covers at most the whole grit square: the largest tip (the sample table's
+// 1000) and the 25 pixels of pattern offset.
+constexpr int32_t kMaxGritSize = kMaxSampleTable + 25;
 
 // Grit cut from a grey version of a picture.
 void gritFromPicture(const Picture32& picture) {
@@ -66,23 +70,24 @@ void setTool(float tipOpacity, int32_t gritSize, int32_t cellThreshold, int32_t 
              int32_t primaryStrength, int32_t remix, int32_t unused11, int32_t invert, int32_t unused13,
              const char* gritSource, const char* tipSource, int32_t angle) {
   seedRandom(uint32_t(frame.randomSeed));
-  brush.tipOpacity = tipOpacity;
-  brush.gritSize = gritSize;
-  brush.gritCellThreshold = cellThreshold;
-  brush.gritPixelThreshold = pixelThreshold;
+  // Every setting is held to its range where it is stored; in-range values are kept as given.
+  brush.tipOpacity = tipOpacity >= 0.0f ? std::min(tipOpacity, 1.0f) : 0.0f;  // (NaN is 0)
+  brush.gritSize = std::clamp(gritSize, 0, kMaxGritSize);
+  brush.gritCellThreshold = std::clamp(cellThreshold, 0, 256);
+  brush.gritPixelThreshold = std::clamp(pixelThreshold, 0, 256);
   brush.shapeSoftness = uint8_t(softness);
-  brush.colourVary = colourVary;
-  brush.drawingLength = drawingLength;
-  brush.blendStrength = blendStrength;
-  brush.primaryColourStrength = primaryStrength;
+  brush.colourVary = std::max(colourVary, 0);
+  brush.drawingLength = std::max(drawingLength, 0);
+  brush.blendStrength = std::clamp(blendStrength, 0, 256);
+  brush.primaryColourStrength = std::clamp(primaryStrength, 0, 256);
   brush.blendRemix = uint8_t(remix);
   brush.toolUnused11 = uint8_t(unused11);
   brush.shapeInvert = uint8_t(invert);
   brush.toolUnused13 = uint8_t(unused13);
   brush.toolAngle = angle;
-  brush.mixKind = 32;
+  brush.mixKind = kKindNormal;
 
-  if (gritSize != 0) buildRandomGrit();
+  if (brush.gritSize != 0) buildRandomGrit();
   if (gritSource && std::strlen(gritSource) > 1) gritFromSource(gritSource);
 
   setBrushShape(tipSource, angle, /*original=*/false);
@@ -100,7 +105,7 @@ extern "C" void RVL_SetTool(float tipOpacity, int32_t gritSize, int32_t gritCell
                             int32_t gritPixelThreshold, int32_t shapeSoftness, int32_t colourVary,
                             int32_t drawingLength, int32_t blendStrength, int32_t primaryColourStrength,
                             int32_t blendRemix, int32_t unused11, int32_t shapeInvert, int32_t unused13,
-                            const char* gritSource, const char* tipSource, int32_t tipAngle) {
+                            const char* gritSource, const char* tipSource, int32_t tipAngle) noexcept {
   rvl::guarded("SetTool Excpt", [&] {
     rvl::setTool(tipOpacity, gritSize, gritCellThreshold, gritPixelThreshold, shapeSoftness, colourVary,
                  drawingLength, blendStrength, primaryColourStrength, blendRemix, unused11, shapeInvert,

@@ -1,5 +1,6 @@
 #include <cstring>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "brush/brush.h"
@@ -69,11 +70,34 @@ TEST_F(ToolTest, RandomGritIsDecidedByTheSeed) {
 }
 
 TEST_F(ToolTest, GritStaysInsideItsBuffersWhateverTheSizes) {
-  // Huge cells, a brush larger than the buffers: every pattern is still written inside.
+  // A brush larger than the buffers: the grit square is the 64-pixel tip + 25 = 89 pixels,
+  // row pitch 64, so its last pixel is byte 88 * 64 + 88; every later byte stays background.
   RVL_SetSize(1000);
-  for (int32_t g : {1, 50, 89, 500}) tool(g);
-  EXPECT_EQ(tipSize(), 64);
-  tool(-2);  // a negative cell size draws no random grit
+  constexpr size_t kLastSquareByte = 88 * 64 + 88;
+  // Cell size -> the most cells one pattern can hold (89 = one cell covers the square; 2^30
+  // is held to the largest cell, still one).
+  const std::pair<int32_t, size_t> cases[] = {{1, 89 * 89}, {50, 4}, {89, 1}, {500, 1}, {1 << 30, 1}};
+  for (auto [g, maxCells] : cases) {
+    tool(g);
+    size_t drawn = 0;
+    for (const auto& grit : grits()) {
+      std::set<uint8_t> values;
+      for (size_t i = 0; i < grit.size(); ++i) {
+        if (grit[i] == 255) continue;
+        ASSERT_LE(i, kLastSquareByte) << "cell size " << g;
+        ASSERT_LT(grit[i], 254) << "cell size " << g;
+        values.insert(grit[i]);
+        ++drawn;
+      }
+      EXPECT_LE(values.size(), maxCells) << "cell size " << g;
+    }
+    EXPECT_GT(drawn, 0u) << "cell size " << g;
+  }
+  // A negative cell size is no grit: the patterns are left alone and dabs do not read them.
+  for (uint8_t* g : page.gritBuffers) std::memset(g, 7, gritBytes());
+  tool(-2);
+  EXPECT_EQ(brush.gritSize, 0);
+  for (const auto& g : grits()) ASSERT_EQ(g, std::vector<uint8_t>(gritBytes(), 7));
 }
 
 TEST_F(ToolTest, GritFromAnEffectScript) {
@@ -91,9 +115,22 @@ TEST_F(ToolTest, GritFromAnEffectScript) {
 }
 
 TEST_F(ToolTest, MissingGritSourceIsSilent) {
+  // The grit step fails without a word and the rest of the tool is still installed: the
+  // patterns and the drawing length are left as they were, the settings and the tip are set.
+  for (uint8_t* g : page.gritBuffers) std::memset(g, 7, gritBytes());
+  brush.drawingLengthLeft = 5;
+  RVL_SetEraseModeOn();
   RVL_SetLastError("");
   tool(0, "/no/such/grain.png");
   EXPECT_STREQ(RVL_GetLastError(), "");
+  for (const auto& g : grits()) ASSERT_EQ(g, std::vector<uint8_t>(gritBytes(), 7));
+  EXPECT_EQ(brush.drawingLengthLeft, 5);
+  EXPECT_EQ(brush.blendStrengthInverse, 256 - 100);
+  EXPECT_EQ(brush.primaryColourStrengthInverse, 256 - 50);
+  EXPECT_EQ(brush.eraseModeOn, 0);
+  // The round 32-pixel tip: full at the centre, empty in the corner.
+  EXPECT_EQ(page.shapeBuffer[16 * 64 + 16], 65535);
+  EXPECT_EQ(page.shapeBuffer[0], 0);
 }
 
 TEST_F(ToolTest, SmallGreyPicturesAreTiled) {
