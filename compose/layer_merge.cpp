@@ -2,8 +2,9 @@
 // that acts on it.
 #include <algorithm>
 
-#include "compose/alpha_stage.h"
+#include "frame/guard.h"
 #include "compose/compose.h"
+#include "page/merge_mode.h"
 #include "page/page.h"
 #include "ravelin.h"
 
@@ -14,7 +15,10 @@ namespace {
 // The pixels of the Layer Mask layer above the source, when there is one laid out like the
 // source (a mask layer of another size, not yet recreated after a resize, is left out).
 const uint16_t* maskPixelsFor(int32_t sourceIndex, const LayerSlot& source) {
-  const LayerSlot* mask = filledSlotAt(findMaskLayerAbove(sourceIndex));
+  // findMaskLayerAbove answers 0 for "none": slot 0 is the trace layer, never a mask.
+  const int32_t maskIndex = findMaskLayerAbove(sourceIndex);
+  if (maskIndex == 0) return nullptr;
+  const LayerSlot* mask = filledSlotAt(maskIndex);
   if (!mask || mask == &source) return nullptr;
   if (mask->width != source.width || mask->height != source.height) return nullptr;
   return mask->pixels;
@@ -27,7 +31,7 @@ int32_t findMaskLayerAbove(int32_t index) {
   if (index < 0 || index >= top) return 0;
   for (int32_t i = index + 1; i <= top; ++i) {
     const LayerSlot& slot = page.layerTable[i];
-    if (slot.pixels && slot.visible) return slot.mergeMode == kLayerMaskMode ? i : 0;
+    if (slot.pixels && slot.visible) return MergeMode(slot.mergeMode) == MergeMode::LayerMask ? i : 0;
   }
   return 0;
 }
@@ -42,8 +46,8 @@ void mergeLayer(int32_t sourceIndex, int32_t destinationIndex) {
   const int32_t height = std::min({page.pageHeight, source->height, destination->height});
   if (width <= 0 || height <= 0) return;
   const uint16_t* mask = maskPixelsFor(sourceIndex, *source);
-  const bool sameMode =
-      source->mergeMode == destination->mergeMode && source->mergeMode > kLastStandardMode;
+  // Two layers of the same alpha mode merge by replacement.
+  const bool sameMode = source->mergeMode == destination->mergeMode && hasAlphaStage(source->mergeMode);
   MergePixels(source->pixels, 0, 0, width, height, source->width * 4, mask, destination->pixels,
               0, 0, destination->width * 4, source->mergeMode, mask ? kLayerMaskMode : 0,
               source->opacity, false, sameMode);
@@ -71,15 +75,21 @@ void mergeLayerIntoRect(int32_t sourceIndex, uint16_t* destination, int32_t x, i
 
 using namespace rvl;
 
-extern "C" void RVL_MergeLayer(int32_t sourceIndex, int32_t destinationIndex) {
-  mergeLayer(sourceIndex, destinationIndex);
+extern "C" void RVL_MergeLayer(int32_t sourceIndex, int32_t destinationIndex) noexcept {
+  rvl::guarded(nullptr, [&] {
+    mergeLayer(sourceIndex, destinationIndex);
+  });
 }
 
 extern "C" void RVL_MergeLayerIntoRect(int32_t sourceIndex, uint16_t* destination, int32_t x,
-                                       int32_t y, int32_t width, int32_t height) {
-  mergeLayerIntoRect(sourceIndex, destination, x, y, width, height);
+                                       int32_t y, int32_t width, int32_t height) noexcept {
+  rvl::guarded(nullptr, [&] {
+    mergeLayerIntoRect(sourceIndex, destination, x, y, width, height);
+  });
 }
 
-extern "C" void RVL_MergeLayerInto(int32_t sourceIndex, uint16_t* destination) {
-  mergeLayerIntoRect(sourceIndex, destination, 0, 0, page.pageWidth, page.pageHeight);
+extern "C" void RVL_MergeLayerInto(int32_t sourceIndex, uint16_t* destination) noexcept {
+  rvl::guarded(nullptr, [&] {
+    mergeLayerIntoRect(sourceIndex, destination, 0, 0, page.pageWidth, page.pageHeight);
+  });
 }

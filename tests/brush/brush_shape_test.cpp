@@ -3,6 +3,7 @@
 
 #include "brush/brush.h"
 #include "support/data_path.h"
+#include "support/file_scratch.h"
 #include "support/layer_fixture.h"
 
 namespace rvl::test {
@@ -75,7 +76,8 @@ TEST_F(ShapeTest, NonSquarePicturesAreStretchedAndCachedWithoutRereading) {
       p[0] = p[1] = p[2] = x < 50 ? 255 : 0;
       p[3] = 255;
     }
-  const std::string path = ::testing::TempDir() + "ravelin_tip_100x50.png";
+  Scratch scratch;
+  const std::string path = scratch.path("tip_100x50.png");
   ASSERT_EQ(RVL_WriteToFileRGBA32(rgba.data(), 100, 50, path.c_str(), ".png", 96), 1);
   RVL_SetSize(64);
   RVL_SetBrushShape(path.c_str(), 0);
@@ -108,9 +110,19 @@ TEST_F(ShapeTest, TipsLargerThanTheBuffersAreCut) {
   RVL_SetSize(1000);
   RVL_SetBrushShape("", 0);
   EXPECT_EQ(tip(63, 32), 65535);
+  // The image tip is cut to the 64-pixel buffers too: the whole soft tip scaled to 64, so
+  // its middle is white and the place where the round tip reached the edge is black.
   RVL_SetBrushShape(dataPath("fxscripts/tip_soft.fxs").c_str(), 0);
+  EXPECT_GT(tip(32, 32), 60000);
+  EXPECT_LT(tip(63, 32), 2000);
+  EXPECT_LT(tip(0, 0), 2000);
   RVL_DeleteImage();
+  ASSERT_EQ(page.shapeBuffer, nullptr);
+  RVL_SetLastError("");
   RVL_SetBrushShape("", 0);  // no page: nothing to build
+  RVL_SetBrushShape(dataPath("fxscripts/tip_soft.fxs").c_str(), 0);
+  EXPECT_EQ(page.shapeBuffer, nullptr);
+  EXPECT_STREQ(RVL_GetLastError(), "");
 }
 
 }  // namespace

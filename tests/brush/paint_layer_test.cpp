@@ -1,3 +1,4 @@
+#include <climits>
 #include <vector>
 
 #include "brush/brush.h"
@@ -11,6 +12,24 @@ class PaintLayerTest : public LayerFixture {
   static Pixel64 paintAt(int x, int y) {
     const uint16_t* p = brush.paintLayer.slot.pixels + (size_t(y) * W + x) * 4;
     return {p[0], p[1], p[2], p[3]};
+  }
+  static void fillPaint(Pixel64 v) {
+    uint16_t* p = brush.paintLayer.slot.pixels;
+    for (size_t i = 0; i < size_t(W) * H * 4; ++i) p[i] = v[i % 4];
+  }
+  static void setRect(int minX, int minY, int maxX, int maxY) {
+    brush.paintLayer.minX = minX, brush.paintLayer.minY = minY;
+    brush.paintLayer.maxX = maxX, brush.paintLayer.maxY = maxY;
+  }
+  static std::vector<uint16_t> pixelsOf(int index) {
+    const LayerSlot& s = page.layerTable[index];
+    const uint16_t* p = s.pixels;
+    return std::vector<uint16_t>(p, p + size_t(s.width) * s.height * 4);
+  }
+  static std::vector<uint16_t> repeated(Pixel64 v, size_t pixels) {
+    std::vector<uint16_t> out;
+    for (size_t i = 0; i < pixels; ++i) out.insert(out.end(), v.begin(), v.end());
+    return out;
   }
 };
 
@@ -50,7 +69,9 @@ TEST_F(PaintLayerTest, ClearsAndTheOldClear) {
   EXPECT_EQ(paintAt(12, 4)[3], 65535);
   EXPECT_EQ(brush.paintLayer.minX, W);
   // A rectangle reaching outside the layer clears only inside it.
-  brush.paintLayer = PaintLayer{brush.paintLayer.slot, -5, -5, W + 50, H + 50};
+  brush.paintLayer.minX = brush.paintLayer.minY = -5;
+  brush.paintLayer.maxX = W + 50;
+  brush.paintLayer.maxY = H + 50;
   RVL_ClearPaintLayer_old();
   EXPECT_EQ(paintAt(W - 1, H - 1)[3], 0);
   RVL_ClearPaintLayer();
@@ -91,12 +112,17 @@ TEST_F(PaintLayerTest, LayerAlphaOperations) {
   EXPECT_EQ(at(2, 0, 0), (Pixel64{1, 2, 3, 256}));
   EXPECT_EQ(at(2, 1, 0), (Pixel64{2570, 5140, 7710, 0}));
 
-  for (int32_t bad : {-1, 64, 9}) {
+  // Indexes outside the table and an empty slot: no layer changes, no slot fills.
+  const std::vector<std::vector<uint16_t>> before = {pixelsOf(0), pixelsOf(1), pixelsOf(2)};
+  for (int32_t bad : {-1, 64, 9, INT32_MIN}) {
     RVL_InvertAlpha(bad);
     RVL_SetLayerAlpha(bad, 1);
     RVL_NormalizeLayerAlpha(bad);
     RVL_CreateBlobFromImage(bad, 0);
   }
+  EXPECT_EQ((std::vector<std::vector<uint16_t>>{pixelsOf(0), pixelsOf(1), pixelsOf(2)}), before);
+  EXPECT_EQ(page.layerTable[9].pixels, nullptr);
+  EXPECT_EQ(page.layerTable[2].opacity, 256);
 }
 
 TEST_F(PaintLayerTest, BlobsFromLuminance) {
@@ -154,13 +180,62 @@ TEST_F(PaintLayerTest, MergeTakesOnlyTheChangedRectangle) {
   EXPECT_EQ(at(2, 4, 5), (Pixel64{1000, 2000, 3000, 65535}));
   EXPECT_EQ(at(2, 5, 5)[3], 0) << "max is exclusive";
   EXPECT_EQ(paintAt(3, 4), (Pixel64{0, 0, 0, 0})) << "cleared after the merge";
-  // Half opacity, a rectangle past the layer, a smaller target, a bad index.
+  // Half opacity, a rectangle past the layer, a smaller target: only the 3 x 3 target is
+  // walked, and over its transparent pixels the result is the paint with alpha
+  // (129 * 65535) >> 8 = 33023.
   RVL_CreatePaintLayer(50, "Normal");
-  brush.paintLayer = PaintLayer{brush.paintLayer.slot, -10, -10, W + 10, H + 10};
+  fillPaint({1000, 2000, 3000, 65535});
+  setRect(-10, -10, W + 10, H + 10);
   ASSERT_EQ(RVL_CreateLayer(4, 3, 3), 1);
+  const std::vector<uint16_t> layer2 = pixelsOf(2);
   RVL_MergePaintLayer(4);
-  RVL_MergePaintLayer(-1);
-  RVL_MergePaintLayer(9);
+  EXPECT_EQ(pixelsOf(4), repeated({1000, 2000, 3000, 33023}, 9));
+  EXPECT_EQ(pixelsOf(2), layer2);
+  EXPECT_EQ(paintAt(W - 1, H - 1), (Pixel64{0, 0, 0, 0})) << "cleared after the merge";
+  // A bad index merges nothing anywhere.
+  fillPaint({1000, 2000, 3000, 65535});
+  setRect(0, 0, W, H);
+  const std::vector<uint16_t> layer4 = pixelsOf(4);
+  for (int32_t bad : {-1, 9, 64, INT32_MAX}) RVL_MergePaintLayer(bad);
+  EXPECT_EQ(pixelsOf(2), layer2);
+  EXPECT_EQ(pixelsOf(4), layer4);
+  EXPECT_EQ(page.layerTable[9].pixels, nullptr);
+}
+
+// The merge takes the paint layer's own mode and opacity, and never the same-mode
+// replacement that two layers of one alpha mode get.
+TEST_F(PaintLayerTest, MergeUsesThePaintLayersModeAndOpacity) {
+  struct Case {
+    const char* mode;
+    int percent;
+    Pixel64 paint, target, want;
+  };
+  const Case cases[] = {
+      // Multiply at 60 %: A = (154 * 30000) >> 8 = 18046, then the floating-point path.
+      {"Multiply", 60, {60000, 10000, 5000, 30000}, {20000, 30000, 40000, 50000}, {22742, 21979, 27872, 54277}},
+      {"Screen", 60, {60000, 10000, 5000, 30000}, {20000, 30000, 40000, 50000}, {33709, 29794, 37732, 54277}},
+      // Normal at 50 % over opaque: A = 33023, colour Sc + Dc * ias, alpha stays 65535.
+      {"Normal", 50, {1000, 2000, 3000, 65535}, {20000, 30000, 40000, 65535}, {10425, 15890, 21355, 65535}},
+      // Alpha Normal over an Alpha Normal layer: flag 0, so the pixel gets alpha K = 65535
+      // (then composited like Normal: as = 1, ar = 1), not the replacement that keeps its
+      // own alpha 30000.
+      {"Alpha Normal", 100, {40000, 10000, 5000, 30000}, {20000, 30000, 40000, 50000}, {40000, 10000, 5000, 65535}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    RVL_SetLayerOptions(2, 1, 0, 100, c.mode);
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) set(2, x, y, c.target);
+    RVL_CreatePaintLayer(c.percent, c.mode);
+    fillPaint(c.paint);
+    setRect(1, 1, 4, 3);
+    RVL_MergePaintLayer(2);
+    for (int y = 0; y < H; ++y)
+      for (int x = 0; x < W; ++x) {
+        const bool inside = x >= 1 && x < 4 && y >= 1 && y < 3;
+        ASSERT_EQ(at(2, x, y), inside ? c.want : c.target) << x << "," << y;
+      }
+  }
 }
 
 }  // namespace

@@ -82,5 +82,46 @@ TEST_F(IndependentReader, ReadsEveryFormatWeWrite) {
   }
 }
 
+// And the other way round: PCX files ImageMagick writes (24-bit in three planes, and 8-bit
+// with a 256-colour palette; odd widths, whose lines are padded to an even byte count)
+// read back to the same pixels.
+TEST_F(IndependentReader, ReadsPcxFilesImageMagickWrites) {
+  if (!haveImageMagick()) GTEST_SKIP() << "ImageMagick (identify, convert) is not installed";
+  Scratch scratch;
+  struct Case {
+    const char* name;
+    const char* options;  // how convert writes the file
+  };
+  const Case cases[] = {{"truecolour", "-type TrueColor"}, {"palette", "-type Palette"}};
+  for (const auto& [w, h] : {std::pair{7, 5}, std::pair{1, 1}, std::pair{16, 3}}) {
+    // A gradient of at most 35 colours, so the palette form keeps every colour exactly.
+    std::vector<uint8_t> pixels = picture(w, h, 3);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message() << c.name << " " << w << " x " << h);
+      const std::vector<uint8_t>& want = pixels;
+      const std::string raw = scratch.path("in.rgb"), pcx = scratch.path(std::string(c.name) + ".pcx");
+      writeBytes(raw, pixels);
+      const std::string command = "convert -size " + std::to_string(w) + "x" + std::to_string(h) + " -depth 8 'rgb:" +
+                                  raw + "' " + c.options + " 'pcx:" + pcx + "' > /dev/null 2>&1";
+      ASSERT_EQ(std::system(command.c_str()), 0) << command;
+      ASSERT_EQ(RVL_ReadFromFile(pcx.c_str()), 1);
+      ASSERT_EQ(RVL_GetNewRGBAWidth(), w);
+      ASSERT_EQ(RVL_GetNewRGBAHeight(), h);
+      std::vector<uint8_t> rgba(size_t(w) * h * 4);
+      RVL_GetNewRGBA32(rgba.data());
+      std::vector<uint8_t> rgb(size_t(w) * h * 3);
+      for (size_t i = 0; i < size_t(w) * h; ++i) {
+        for (int ch = 0; ch < 3; ++ch) rgb[3 * i + size_t(ch)] = rgba[4 * i + size_t(ch)];
+        EXPECT_EQ(rgba[4 * i + 3], 255) << "pixel " << i;
+      }
+      EXPECT_EQ(rgb, want);
+      std::vector<uint8_t> direct(size_t(w) * h * 3, 0xEE);
+      EXPECT_EQ(RVL_ReadFromFileRGB24(direct.data(), w, h, pcx.c_str()), 1);
+      EXPECT_EQ(direct, want);
+    }
+  }
+  RVL_DeleteNewRGBA();
+}
+
 }  // namespace
 }  // namespace rvl::test

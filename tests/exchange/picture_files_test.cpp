@@ -162,35 +162,59 @@ TEST_F(PictureFiles, ResizedCopyAndLoadIntoTheLayer) {
 TEST_F(PictureFiles, ResolutionIsSnapped) {
   const auto rgb = rgbPicture(4, 4);
   const auto rgba = rgbaPicture(4, 4);
-  ASSERT_NE(RVL_WriteToFileRGBA32(rgba.data(), 4, 4, path("a.tif").c_str(), ".tif", 299), 0);
-  EXPECT_EQ(RVL_GetDPIFromFile(path("a.tif").c_str()), 300);
-  ASSERT_NE(RVL_WriteToFileRGB24(rgb.data(), 4, 4, path("a.bmp").c_str(), ".bmp", 100), 0);
-  EXPECT_EQ(RVL_GetDPIFromFile(path("a.bmp").c_str()), 72);
-  ASSERT_NE(RVL_WriteToFileRGB24(rgb.data(), 4, 4, path("b.bmp").c_str(), ".bmp", 600), 0);
-  EXPECT_EQ(RVL_GetDPIFromFile(path("b.bmp").c_str()), 600);
-  DestinationHandle d = IS3OpenFileDest(path("a.png").c_str(), 0);
-  const WriteResolution ppm{3780, 3780, 1};
-  ASSERT_NE(IS3WritePNG(d, rgb.data(), 4, 4, 12, 8, 0, nullptr, 2, 0, 0, &ppm, 0), 0u);
-  IS3CloseDest(d);
-  EXPECT_EQ(RVL_GetDPIFromFile(path("a.png").c_str()), 96);
-  ASSERT_NE(RVL_WriteToFileRGB24(rgb.data(), 4, 4, path("b.png").c_str(), ".png", 150), 0);
-  EXPECT_EQ(RVL_GetDPIFromFile(path("b.png").c_str()), 150);
-  // Capital extension: a quality-97 JPEG at 300 dots per inch; the four-letter form is not
-  // in the table.
-  ASSERT_NE(RVL_WriteToFileRGB24(rgb.data(), 4, 4, path("c.jpg").c_str(), ".JPG", 300), 0);
+  // How each file is made: the engine's writers with dots per inch, or the library's
+  // writers with a resolution of their own (pixels per metre, per centimetre).
+  enum class Writer { Rgb24, Rgba32, PngPerMetre, PsdPerCentimetre };
+  struct Case {
+    const char* file;
+    const char* extension;
+    Writer writer;
+    uint32_t resolution;
+    int32_t dpi;  // what RVL_GetDPIFromFile reports
+  };
+  const Case cases[] = {
+      {"a.tif", ".tif", Writer::Rgba32, 299, 300},
+      {"a.bmp", ".bmp", Writer::Rgb24, 100, 72},
+      {"b.bmp", ".bmp", Writer::Rgb24, 600, 600},
+      {"a.png", nullptr, Writer::PngPerMetre, 3780, 96},
+      {"b.png", ".png", Writer::Rgb24, 150, 150},
+      // Capital extension: a quality-97 JPEG at 300 dots per inch.
+      {"c.jpg", ".JPG", Writer::Rgb24, 300, 300},
+      {"a.psd", nullptr, Writer::PsdPerCentimetre, 79, 200},
+      {"a.gif", ".gif", Writer::Rgb24, 300, 72},  // GIF has no resolution
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string p = path(c.file);
+    switch (c.writer) {
+      case Writer::Rgb24:
+        ASSERT_NE(RVL_WriteToFileRGB24(rgb.data(), 4, 4, p.c_str(), c.extension, int32_t(c.resolution)), 0);
+        break;
+      case Writer::Rgba32:
+        ASSERT_NE(RVL_WriteToFileRGBA32(rgba.data(), 4, 4, p.c_str(), c.extension, int32_t(c.resolution)), 0);
+        break;
+      case Writer::PngPerMetre: {
+        DestinationHandle d = IS3OpenFileDest(p.c_str(), 0);
+        const WriteResolution ppm{c.resolution, c.resolution, 1};
+        ASSERT_NE(IS3WritePNG(d, rgb.data(), 4, 4, 12, 8, 0, nullptr, 2, 0, 0, &ppm, 0), 0u);
+        IS3CloseDest(d);
+        break;
+      }
+      case Writer::PsdPerCentimetre: {
+        DestinationHandle d = IS3OpenFileDest(p.c_str(), 0);
+        const WriteResolution perCm{c.resolution, c.resolution, 3};
+        ASSERT_NE(IS3WritePSD(d, rgb.data(), 4, 4, 12, 24, &perCm, 0), 0u);
+        IS3CloseDest(d);
+        break;
+      }
+    }
+    EXPECT_EQ(RVL_GetDPIFromFile(p.c_str()), c.dpi);
+  }
   EXPECT_EQ(inspect(path("c.jpg")).type, uint32_t(kTypeJPEG));
-  EXPECT_EQ(RVL_GetDPIFromFile(path("c.jpg").c_str()), 300);
+  // The four-letter form is not in the table: nothing is written.
   EXPECT_EQ(RVL_WriteToFileRGB24(rgb.data(), 4, 4, path("d.jpeg").c_str(), ".jpeg", 300), 0);
   EXPECT_FALSE(fileExists(path("d.jpeg")));
-  // PSD, GIF (no resolution) and missing files.
-  d = IS3OpenFileDest(path("a.psd").c_str(), 0);
-  const WriteResolution perCm{79, 79, 3};
-  ASSERT_NE(IS3WritePSD(d, rgb.data(), 4, 4, 12, 24, &perCm, 0), 0u);
-  IS3CloseDest(d);
-  EXPECT_EQ(RVL_GetDPIFromFile(path("a.psd").c_str()), 200);
-  ASSERT_NE(RVL_WriteToFileRGB24(rgb.data(), 4, 4, path("a.gif").c_str(), ".gif", 300), 0);
-  EXPECT_EQ(RVL_GetDPIFromFile(path("a.gif").c_str()), 72);
-  EXPECT_EQ(RVL_GetDPIFromFile(path("missing").c_str()), 72);
+  for (const std::string& missing : {path("missing"), std::string()}) EXPECT_EQ(RVL_GetDPIFromFile(missing.c_str()), 72);
   EXPECT_EQ(RVL_GetDPIFromFile(nullptr), 72);
 }
 
@@ -240,19 +264,18 @@ FileInfo thumbnailOf(PictureFiles& t, int w, int h, int size) {
 }
 
 TEST_F(PictureFiles, ThumbnailsKeepTheLongerSide) {
-  FileInfo info = thumbnailOf(*this, 256, 128, 64);
-  EXPECT_EQ(info.type, uint32_t(kTypeBMP));
-  EXPECT_EQ(info.width, 64u);
-  EXPECT_EQ(info.height, 32u);
-  info = thumbnailOf(*this, 128, 256, 64);
-  EXPECT_EQ(info.width, 32u);
-  EXPECT_EQ(info.height, 64u);
-  info = thumbnailOf(*this, 128, 128, 64);
-  EXPECT_EQ(info.width, 64u);
-  EXPECT_EQ(info.height, 64u);
-  info = thumbnailOf(*this, 16, 8, 64);  // enlarged by the general resizer
-  EXPECT_EQ(info.width, 64u);
-  EXPECT_EQ(info.height, 32u);
+  struct Case {
+    int w, h, size;
+    uint32_t thumbWidth, thumbHeight;
+  };
+  for (const Case& c : {Case{256, 128, 64, 64, 32}, {128, 256, 64, 32, 64}, {128, 128, 64, 64, 64},
+                        {16, 8, 64, 64, 32}}) {  // the last one enlarged by the general resizer
+    SCOPED_TRACE(::testing::Message() << c.w << " x " << c.h << " to " << c.size);
+    const FileInfo info = thumbnailOf(*this, c.w, c.h, c.size);
+    EXPECT_EQ(info.type, uint32_t(kTypeBMP));
+    EXPECT_EQ(info.width, c.thumbWidth);
+    EXPECT_EQ(info.height, c.thumbHeight);
+  }
   // Transparent pixels become white.
   std::vector<uint8_t> clear(4 * 4 * 4, 0);
   ASSERT_NE(RVL_WriteToFileRGBA32(clear.data(), 4, 4, path("clear.png").c_str(), ".png", 72), 0);
@@ -273,16 +296,18 @@ FileInfo webPicOf(PictureFiles& t, int w, int h, int maxW, int maxH) {
 }
 
 TEST_F(PictureFiles, WebPicturesFitTheBoxWithoutEnlarging) {
-  FileInfo info = webPicOf(*this, 50, 40, 640, 480);
-  EXPECT_EQ(info.type, uint32_t(kTypeJPEG));
-  EXPECT_EQ(info.width, 50u);
-  EXPECT_EQ(info.height, 40u);
-  info = webPicOf(*this, 2048, 1024, 512, 480);
-  EXPECT_EQ(info.width, 512u);
-  EXPECT_EQ(info.height, 256u);
-  info = webPicOf(*this, 1024, 2048, 640, 480);
-  EXPECT_EQ(info.width, 240u);
-  EXPECT_EQ(info.height, 480u);
+  struct Case {
+    int w, h, maxW, maxH;
+    uint32_t webWidth, webHeight;
+  };
+  for (const Case& c : {Case{50, 40, 640, 480, 50, 40}, {2048, 1024, 512, 480, 512, 256},
+                        {1024, 2048, 640, 480, 240, 480}}) {
+    SCOPED_TRACE(::testing::Message() << c.w << " x " << c.h << " into " << c.maxW << " x " << c.maxH);
+    const FileInfo info = webPicOf(*this, c.w, c.h, c.maxW, c.maxH);
+    EXPECT_EQ(info.type, uint32_t(kTypeJPEG));
+    EXPECT_EQ(info.width, c.webWidth);
+    EXPECT_EQ(info.height, c.webHeight);
+  }
 }
 
 // Allocations a read of the file makes through the library alone.

@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +7,7 @@
 
 #include "frame/random.h"
 #include "support/engine_fixture.h"
+#include "support/file_scratch.h"
 
 namespace rvl::test {
 namespace {
@@ -40,23 +39,13 @@ TEST_F(UtilityTest, MemoryBlocks) {
 
 class RenameTest : public EngineTest {
  protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    char pattern[] = "/tmp/ravelin-rename-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override {
-    for (const char* name : {"/a", "/b", "/c"}) std::remove((dir + name).c_str());
-    rmdir(dir.c_str());
-    EngineTest::TearDown();
-  }
   void write(const std::string& name, const std::string& text) { std::ofstream(dir + name) << text; }
   std::string read(const std::string& name) {
     std::ifstream in(dir + name);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  std::string dir;
+  Scratch scratch{"ravelin-rename"};
+  const std::string dir = scratch.dir();
 };
 
 TEST_F(RenameTest, RenamesButNeverReplaces) {

@@ -1,5 +1,6 @@
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "support/engine_fixture.h"
 #include "support/page_helpers.h"
@@ -15,6 +16,50 @@ class LayerTest : public EngineTest {
     RVL_CreateImage(nullptr, W, H, 8, 0);
   }
   static constexpr int W = 24, H = 16;
+
+  // Every field of every slot, with a copy of its pixels, and the table's pointers.
+  struct SlotCopy {
+    const uint16_t* pixels;
+    int32_t width, height, stride;
+    uint8_t visible, lockTransparency;
+    uint16_t opacity;
+    std::string modeName;
+    int32_t mergeMode;
+    std::vector<uint16_t> values;
+  };
+  struct TableSnapshot {
+    std::vector<SlotCopy> slots;
+    const LayerSlot* currentLayer;
+    int32_t currentLayerIndex, topLayerIndex;
+  };
+  static TableSnapshot snapshot() {
+    TableSnapshot t{{}, page.currentLayer, page.currentLayerIndex, page.topLayerIndex};
+    for (const LayerSlot& s : page.layerTable) {
+      const uint16_t* pixels = s.pixels;
+      t.slots.push_back({pixels, s.width, s.height, s.stride, s.visible, s.lockTransparency, s.opacity,
+                         std::string(s.modeName, strnlen(s.modeName, sizeof s.modeName)), s.mergeMode,
+                         pixels ? std::vector<uint16_t>(pixels, pixels + layerValues(s)) : std::vector<uint16_t>{}});
+    }
+    return t;
+  }
+  static void expectSame(const TableSnapshot& a, const TableSnapshot& b) {
+    EXPECT_EQ(a.currentLayer, b.currentLayer);
+    EXPECT_EQ(a.currentLayerIndex, b.currentLayerIndex);
+    EXPECT_EQ(a.topLayerIndex, b.topLayerIndex);
+    for (int i = 0; i < kLayerSlots; ++i) {
+      const SlotCopy &x = a.slots[size_t(i)], &y = b.slots[size_t(i)];
+      EXPECT_EQ(x.pixels, y.pixels) << "slot " << i;
+      EXPECT_EQ(x.width, y.width) << "slot " << i;
+      EXPECT_EQ(x.height, y.height) << "slot " << i;
+      EXPECT_EQ(x.stride, y.stride) << "slot " << i;
+      EXPECT_EQ(x.visible, y.visible) << "slot " << i;
+      EXPECT_EQ(x.lockTransparency, y.lockTransparency) << "slot " << i;
+      EXPECT_EQ(x.opacity, y.opacity) << "slot " << i;
+      EXPECT_EQ(x.modeName, y.modeName) << "slot " << i;
+      EXPECT_EQ(x.mergeMode, y.mergeMode) << "slot " << i;
+      EXPECT_EQ(x.values, y.values) << "slot " << i;
+    }
+  }
 };
 
 TEST_F(LayerTest, BackgroundIsOpaqueWhiteOthersTransparent) {
@@ -47,15 +92,33 @@ TEST_F(LayerTest, BadIndexesAndSizesAreRefused) {
   EXPECT_EQ(RVL_CreateLayer(2, 200000, 200000), 0);
   EXPECT_EQ(rvl::testing::liveBlocks(), blocks);
   EXPECT_EQ(RVL_GetLayerCount(), 0);
-  RVL_DeleteLayer(64);
-  RVL_DeleteLayer(-3);
-  RVL_SetLayer(-1);
-  RVL_SetLayer(64);
-  RVL_SetLayerOptions(64, 1, 1, 100, "Normal");
-  RVL_SetLayerOptions(-1, 1, 1, 100, "Normal");
-  RVL_SwapLayers(-1, 2);
-  RVL_SwapLayers(2, 64);
-  EXPECT_EQ(page.currentLayer, nullptr);
+  // Calls with an index outside 0 to 63 leave every slot, and the current and top layer,
+  // as they were: first on an empty table, then on one with layers, options and pixels.
+  for (const bool filled : {false, true}) {
+    SCOPED_TRACE(filled ? "filled table" : "empty table");
+    if (filled) {
+      ASSERT_EQ(RVL_CreateLayer(1, W, H), 1);
+      ASSERT_EQ(RVL_CreateLayer(2, W, H), 1);
+      ASSERT_EQ(RVL_CreateLayer(63, 3, 2), 1);
+      RVL_SetLayerOptions(2, 1, 1, 50, "Darken");
+      RVL_SetLayerOptions(63, 0, 0, 33, "Screen");
+      page.layerTable[2].pixels[7] = 4321;
+      page.layerTable[63].pixels[0] = 99;
+      RVL_SetLayer(2);
+    }
+    const TableSnapshot before = snapshot();
+    RVL_DeleteLayer(64);
+    RVL_DeleteLayer(-3);
+    RVL_SetLayer(-1);
+    RVL_SetLayer(64);
+    RVL_SetLayerOptions(64, 1, 1, 100, "Normal");
+    RVL_SetLayerOptions(-1, 1, 1, 100, "Normal");
+    RVL_SwapLayers(-1, 2);
+    RVL_SwapLayers(2, 64);
+    RVL_SwapLayers(INT32_MIN, INT32_MAX);
+    expectSame(before, snapshot());
+    EXPECT_EQ(page.currentLayer, filled ? &page.layerTable[2] : nullptr);
+  }
 }
 
 TEST_F(LayerTest, AnEmptyLayerIsAllowed) {
@@ -199,7 +262,8 @@ TEST_F(LayerTest, AllocationFailureReclaimsUndoThenGivesUp) {
   RVL_SetUndoLevels(3);
   for (int n = 1; n <= 3; ++n) {
     UndoRecord& r = undo.undoRecord[n];
-    r = UndoRecord{allocArray<uint16_t>(64 * 64 * 4), allocArray<uint16_t>(64 * 64), 0, 0, 63, 63, 1};
+    r = UndoRecord{Buffer<uint16_t>(allocArray<uint16_t>(64 * 64 * 4)), Buffer<uint16_t>(allocArray<uint16_t>(64 * 64)), 0, 0, 63,
+                   63, 1};
     undo.undoUsedKB += 40;
   }
   RVL_SetLastError("");

@@ -69,8 +69,16 @@ TEST_F(RleTest, DecodersReadAtMostOneRecordPerValue) {
   RVL_RLEUncompressG8ToG16(mixed, values.data(), 4);
   EXPECT_EQ((std::vector<uint16_t>(values.begin(), values.begin() + 5)),
             (std::vector<uint16_t>{0x1000, 0x1000, 0x2000, 0x2000, 0x7777}));
+  // No runs, or a negative count: nothing is written.
+  const std::vector<uint16_t> valuesBefore = values;
   RVL_RLEUncompressG8ToG16(nullptr, values.data(), 4);
-  RVL_RLEUncompressRGBA32ToRGBA64(zeros.data(), pixels.data(), -1);
+  EXPECT_EQ(values, valuesBefore);
+  const uint8_t run[] = {3, 1, 2, 3, 4};
+  RVL_RLEUncompressRGBA32ToRGBA64(run, pixels.data(), -1);
+  RVL_RLEUncompressRGBA32ToRGBA64(nullptr, pixels.data(), 3);
+  RVL_RLEUncompressG8ToG16(run, values.data(), -1);
+  EXPECT_EQ(pixels, std::vector<uint16_t>(n * 4, 0x7777));
+  EXPECT_EQ(values, valuesBefore);
 }
 
 TEST_F(RleTest, LayerAndMaskLinesRoundTrip) {

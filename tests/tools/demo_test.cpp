@@ -1,29 +1,17 @@
-#include <unistd.h>
-
 #include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "support/engine_fixture.h"
+#include "support/file_scratch.h"
 
 namespace rvl::test {
 namespace {
 
 class DemoTest : public EngineTest {
  protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    char pattern[] = "/tmp/ravelin-demo-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override {
-    for (const char* name : {"/ravelin-demo.png", "/ravelin-demo-view.png", "/ravelin-demo-tip.png"})
-      unlink((dir + name).c_str());
-    rmdir(dir.c_str());
-    EngineTest::TearDown();
-  }
   // Reads a picture through the engine's own reader; its RGBA32 pixels.
   static std::vector<uint8_t> read(const std::string& path, int& width, int& height) {
     if (!RVL_ReadFromFile(path.c_str())) return {};
@@ -34,7 +22,8 @@ class DemoTest : public EngineTest {
     RVL_DeleteNewRGBA();
     return pixels;
   }
-  std::string dir;
+  Scratch scratch{"ravelin-demo"};
+  const std::string dir = scratch.dir();
 };
 
 TEST_F(DemoTest, PaintsAPictureAndAView) {
@@ -62,10 +51,13 @@ TEST_F(DemoTest, PaintsAPictureAndAView) {
 }
 
 TEST_F(DemoTest, RefusesBadOptions) {
-  const std::string demo = RAVELIN_DEMO_PATH;
+  // Every refused run is pointed at the scratch folder, so nothing it might still write
+  // lands in the working directory; it must write nothing there either.
+  const std::string demo = std::string(RAVELIN_DEMO_PATH) + " --out " + dir;
   EXPECT_NE(std::system((demo + " --width 5 > /dev/null 2>&1").c_str()), 0);
   EXPECT_NE(std::system((demo + " --bogus > /dev/null 2>&1").c_str()), 0);
-  EXPECT_NE(std::system((demo + " --out /no/such/dir > /dev/null 2>&1").c_str()), 0);
+  EXPECT_NE(std::system((std::string(RAVELIN_DEMO_PATH) + " --out " + dir + "/no/such/dir > /dev/null 2>&1").c_str()), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(dir));
 }
 
 }  // namespace
