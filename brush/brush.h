@@ -16,7 +16,7 @@ struct PaintLayer {
 inline constexpr int kMaxSampleTable = 1000;
 
 // A wide intermediate held to the 16-bit channel range.
-inline uint32_t clamp16(int64_t v) { return uint32_t(v < 0 ? 0 : v > 65535 ? 65535 : v); }
+inline uint32_t clamp16(int64_t v) noexcept { return uint32_t(v < 0 ? 0 : v > 65535 ? 65535 : v); }
 
 struct GritPosition {
   int32_t buffer;  // 0..19, or -1 before the first pattern is chosen
@@ -80,7 +80,7 @@ struct BrushState {
 
   PaintLayer paintLayer;
   // The tip-source cache: RGBA32 pixels of the last tip source, after rotation.
-  uint8_t* shapeSourceImage;
+  Buffer<uint8_t> shapeSourceImage;
   int32_t shapeSourceWidth;
   int32_t shapeSourceHeight;
   char shapeSourceName[1024];
@@ -91,7 +91,7 @@ extern BrushState brush;
 
 // The side of the tip the brush buffers really hold: brushSize, cut to the page's
 // brushBufferSize when the host set a larger size than the buffers allow.
-inline int32_t tipSize() {
+inline int32_t tipSize() noexcept {
   int32_t s = brush.brushSize < page.brushBufferSize ? brush.brushSize : page.brushBufferSize;
   return s > 0 ? s : 0;
 }
@@ -124,6 +124,14 @@ void drawDab(int32_t x, int32_t y, uint32_t r, uint32_t g, uint32_t b);
 void drawDabMask(int32_t x, int32_t y);
 
 void resetBrushState();
+
+// The brush's answers to the page's lifecycle (engine/lifecycle.cpp): the paint layer and
+// the tip-source cache go with the page; the paper texture comes from a visible Texturize3
+// layer that is not the current one, rebuilt when such a layer stops being current or
+// has its options set.
+void releaseBrushPageBuffers();
+void textureLayerSelected(int32_t previous, int32_t index);
+void textureLayerOptionsSet(int32_t index);
 
 namespace testing {
 // Lets tests run every dab through the general loop, to compare it with the fast one.

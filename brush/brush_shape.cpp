@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "brush/brush.h"
+#include "brush/picture_source.h"
 #include "external/imaging/conversion.h"
 #include "external/imaging/geometry.h"
-#include "external/picture_source.h"
 #include "frame/allocator.h"
 #include "frame/guard.h"
 #include "page/page.h"
@@ -34,7 +34,7 @@ bool loadShapeSource(const char* name, int32_t angle, bool original) {
   if (!loaded && !wasScript) loaded = readPictureFile(name, picture);
   if (!loaded) return false;
   rotatePicture(picture, angle);
-  brush.shapeSourceImage = picture.pixels;
+  brush.shapeSourceImage.reset(picture.pixels);
   brush.shapeSourceWidth = picture.width;
   brush.shapeSourceHeight = picture.height;
   std::memcpy(brush.shapeSourceName, name, std::strlen(name) + 1);
@@ -129,10 +129,10 @@ void setBrushShape(const char* name, int32_t angle, bool original) {
 
 }  // namespace rvl
 
-extern "C" void RVL_SetBrushShape(const char* name, int32_t angle) {
+extern "C" void RVL_SetBrushShape(const char* name, int32_t angle) noexcept {
   rvl::guarded("SetBrushShape Excpt", [&] { rvl::setBrushShape(name, angle, false); });
 }
 
-extern "C" void RVL_SetBrushShape_ORIGINAL(const char* name, int32_t angle) {
+extern "C" void RVL_SetBrushShape_ORIGINAL(const char* name, int32_t angle) noexcept {
   rvl::guarded("SetBrushShape Excpt", [&] { rvl::setBrushShape(name, angle, true); });
 }

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "brush/brush.h"
-#include "compose/compose.h"
 #include "external/imaging/effects.h"
 #include "frame/allocator.h"
 #include "frame/guard.h"
@@ -49,7 +48,7 @@ void createPaintLayer(int32_t percent, const char* name) {
     s.width = page.pageWidth;
     s.height = page.pageHeight;
     s.stride = s.width * 4;
-    s.pixels = allocArray<uint16_t>(pagePixels() * 4);
+    s.pixels.allocate(pagePixels() * 4);
     clearPaintLayer();  // (no memory: no paint layer, dabs go to the current layer)
   }
   if (name && strnlen(name, kModeNameSize) < size_t(kModeNameSize)) std::strcpy(s.modeName, name);
@@ -60,10 +59,6 @@ void createPaintLayer(int32_t percent, const char* name) {
 }
 
 void resetBrushState() {
-  releasePaintLayer();
-  releaseShapeSource();
-  deleteRandArray(brush.pixColourRandom);
-  deleteRandArray(brush.pixLumRandom);
   brush = BrushState{};
   brush.currentGrit = GritPosition{-1, 0};
 }
@@ -72,44 +67,36 @@ void resetBrushState() {
 
 using namespace rvl;
 
-extern "C" void RVL_CreatePaintLayer(int32_t opacityPercent, const char* modeName) {
-  createPaintLayer(opacityPercent, modeName);
+extern "C" void RVL_CreatePaintLayer(int32_t opacityPercent, const char* modeName) noexcept {
+  rvl::guarded(nullptr, [&] {
+    createPaintLayer(opacityPercent, modeName);
+  });
 }
 
-extern "C" void RVL_ClearPaintLayer(void) { clearPaintLayer(); }
-
-extern "C" void RVL_ClearPaintLayer_old(void) {
-  LayerSlot& s = brush.paintLayer.slot;
-  if (s.pixels) {
-    std::memset(s.pixels, 255, paintLayerPixels() * 8);
-    const PaintLayer& p = brush.paintLayer;
-    const int32_t left = std::max(p.minX, 0), top = std::max(p.minY, 0);
-    const int32_t right = std::min(p.maxX, s.width), bottom = std::min(p.maxY, s.height);
-    for (int32_t y = top; y < bottom; ++y)
-      if (left < right) std::memset(s.pixels + (size_t(y) * s.width + left) * 4, 0, size_t(right - left) * 8);
-  }
-  resetPaintLayerRect();
+extern "C" void RVL_ClearPaintLayer(void) noexcept {
+  rvl::guarded(nullptr, [&] { clearPaintLayer(); });
 }
 
-extern "C" void RVL_DeletePaintLayer(void) { releasePaintLayer(); }
-
-extern "C" void RVL_MergePaintLayer(int32_t index) {
-  LayerSlot& s = brush.paintLayer.slot;
-  LayerSlot* target = filledSlotAt(index);
-  if (s.pixels && target) {
-    // The changed rectangle, cut to what both the paint layer and the target hold.
-    const PaintLayer& p = brush.paintLayer;
-    const int32_t left = std::max(p.minX, 0), top = std::max(p.minY, 0);
-    const int32_t right = std::min({p.maxX, s.width, target->width});
-    const int32_t bottom = std::min({p.maxY, s.height, target->height});
-    if (left < right && top < bottom)
-      MergePixels(s.pixels, left, top, right - left, bottom - top, s.stride, nullptr, target->pixels, left, top,
-                  target->stride, s.mergeMode, 0, s.opacity, false, false);
-  }
-  clearPaintLayer();
+extern "C" void RVL_ClearPaintLayer_old(void) noexcept {
+  rvl::guarded(nullptr, [&] {
+    LayerSlot& s = brush.paintLayer.slot;
+    if (s.pixels) {
+      std::memset(s.pixels, 255, paintLayerPixels() * 8);
+      const PaintLayer& p = brush.paintLayer;
+      const int32_t left = std::max(p.minX, 0), top = std::max(p.minY, 0);
+      const int32_t right = std::min(p.maxX, s.width), bottom = std::min(p.maxY, s.height);
+      for (int32_t y = top; y < bottom; ++y)
+        if (left < right) std::memset(s.pixels + (size_t(y) * s.width + left) * 4, 0, size_t(right - left) * 8);
+    }
+    resetPaintLayerRect();
+  });
 }
 
-extern "C" void RVL_BlurPaintLayerAlpha(void) {
+extern "C" void RVL_DeletePaintLayer(void) noexcept {
+  rvl::guarded(nullptr, [&] { releasePaintLayer(); });
+}
+
+extern "C" void RVL_BlurPaintLayerAlpha(void) noexcept {
   guarded("BlurPaintLayerAlpha Excpt", [] {
     LayerSlot& s = brush.paintLayer.slot;
     const size_t n = paintLayerPixels();

@@ -6,4 +6,23 @@ namespace rvl {
 // exists there is no texture to build, and textureBuffer stays absent.
 void createTexture(int32_t index) { (void)index; }
 
+namespace {
+bool isTextureSource(const LayerSlot* slot) {
+  return slot && slot->visible && slot->mergeMode == kMergeModeTexturize3;
+}
+}  // namespace
+
+void textureLayerSelected(int32_t previous, int32_t index) {
+  if (index != previous && isTextureSource(slotAt(previous))) createTexture(previous);
+}
+
+void textureLayerOptionsSet(int32_t index) {
+  if (index != page.currentLayerIndex && isTextureSource(slotAt(index))) createTexture(index);
+}
+
+void releaseBrushPageBuffers() {
+  releasePaintLayer();
+  releaseShapeSource();
+}
+
 }  // namespace rvl

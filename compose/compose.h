@@ -8,15 +8,21 @@ namespace rvl {
 
 struct ComposeState {
   // The alpha most alpha modes give the pixels they keep (65535 at load).
-  uint16_t alphaLayerOpacity;
+  uint16_t alphaLayerOpacity = 65535;
   // The renderer copies an output row that shows the same page row and mask row as the
   // row above instead of compositing it again (on at load; tests turn it off to compare
   // with the plain path).
-  bool reuseViewRows;
+  bool reuseViewRows = true;
   // Tests only: every merged pixel takes the plain per-pixel path (off at load).
-  bool plainMergeOnly;
+  bool plainMergeOnly = false;
   // Large merges and renders split their rows between two threads (on at load).
-  bool mergeThreads;
+  bool mergeThreads = true;
+  // The view's mask overlay, set with the mask options: colours red, green, blue, each an
+  // 8-bit value x 256, A on odd squares of the 32-pixel checkerboard, B on even ones;
+  // non-zero maskOverlayFull draws it at full strength instead of half.
+  uint16_t maskOverlayColourA[3] = {};
+  uint16_t maskOverlayColourB[3] = {};
+  int32_t maskOverlayFull = 0;
 };
 
 extern ComposeState compose;

@@ -6,9 +6,9 @@
 
 namespace rvl {
 
-ComposeState compose{65535, true, false, true};
+ComposeState compose{};
 
-void resetComposeState() { compose = ComposeState{65535, true, false, true}; }
+void resetComposeState() { compose = ComposeState{}; }
 
 namespace testing {
 void setViewRowReuse(bool enabled) { compose.reuseViewRows = enabled; }
@@ -18,7 +18,7 @@ void setComposeThreads(bool enabled) { compose.mergeThreads = enabled; }
 
 }  // namespace rvl
 
-extern "C" void RVL_SetAlphaLayerOpacity(int32_t percent) {
+extern "C" void RVL_SetAlphaLayerOpacity(int32_t percent) noexcept {
   // Percentages outside 0 to 100 are held to the 16-bit range.
   const double value = std::trunc(double(percent) * 0.01 * 65535);
   rvl::compose.alphaLayerOpacity =

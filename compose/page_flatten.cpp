@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "frame/guard.h"
 #include "compose/compose.h"
 #include "page/page.h"
 #include "ravelin.h"
@@ -34,10 +35,14 @@ void mergeRect(uint16_t* destination, int32_t x, int32_t y, int32_t width, int32
 }  // namespace rvl
 
 extern "C" void RVL_MergeRect(uint16_t* destination, int32_t x, int32_t y, int32_t width,
-                              int32_t height) {
-  rvl::mergeRect(destination, x, y, width, height);
+                              int32_t height) noexcept {
+  rvl::guarded(nullptr, [&] {
+    rvl::mergeRect(destination, x, y, width, height);
+  });
 }
 
-extern "C" void RVL_Merge(uint16_t* destination) {
-  rvl::mergeRect(destination, 0, 0, rvl::page.pageWidth, rvl::page.pageHeight);
+extern "C" void RVL_Merge(uint16_t* destination) noexcept {
+  rvl::guarded(nullptr, [&] {
+    rvl::mergeRect(destination, 0, 0, rvl::page.pageWidth, rvl::page.pageHeight);
+  });
 }

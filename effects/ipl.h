@@ -3,13 +3,15 @@
 
 #include <cstdint>
 
+#include "frame/buffer.h"
+
 namespace rvl {
 
 struct IplState {
-  uint8_t* iplSrcBuffer32;  // RGBA32, pageWidth * 4 bytes per row
-  uint8_t* iplDstBuffer32;
-  uint8_t* iplSrcBuffer24;  // RGB24, pageWidth * 3 bytes per row
-  uint8_t* iplDstBuffer24;
+  Buffer<uint8_t> iplSrcBuffer32;  // RGBA32, pageWidth * 4 bytes per row
+  Buffer<uint8_t> iplDstBuffer32;
+  Buffer<uint8_t> iplSrcBuffer24;  // RGB24, pageWidth * 3 bytes per row
+  Buffer<uint8_t> iplDstBuffer24;
 };
 
 extern IplState ipl;

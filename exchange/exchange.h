@@ -7,6 +7,7 @@
 
 #include "external/imaging/file_read.h"
 #include "frame/allocator.h"
+#include "frame/buffer.h"
 #include "platform/global_memory.h"
 
 namespace rvl {
@@ -14,7 +15,7 @@ namespace rvl {
 // The new RGBA: one engine-owned RGBA32 picture, rows of width × 4 bytes (red, green,
 // blue, alpha). Width and height keep their last values after a delete.
 struct NewRGBA {
-  uint8_t* pixels;  // null: no picture
+  Buffer<uint8_t> pixels;  // null: no picture
   int32_t width;
   int32_t height;
 };

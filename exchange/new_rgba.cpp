@@ -24,7 +24,7 @@ bool createNewRGBA(int32_t width, int32_t height) {
     newRGBA.width = width;
     newRGBA.height = height;
     if (width < 1 || height < 1) throw OutOfMemory();
-    newRGBA.pixels = allocArrayOrThrow<uint8_t>(size_t(width) * size_t(height) * 4);
+    newRGBA.pixels.allocateOrThrow(size_t(width) * size_t(height) * 4);
     return true;
   });
 }
@@ -48,23 +48,23 @@ uint32_t brushColourValue() {
 
 using namespace rvl;
 
-extern "C" int32_t RVL_GetNewRGBAWidth(void) { return newRGBA.width; }
+extern "C" int32_t RVL_GetNewRGBAWidth(void) noexcept { return newRGBA.width; }
 
-extern "C" int32_t RVL_GetNewRGBAHeight(void) { return newRGBA.height; }
+extern "C" int32_t RVL_GetNewRGBAHeight(void) noexcept { return newRGBA.height; }
 
-extern "C" int32_t RVL_DeleteNewRGBA(void) {
+extern "C" int32_t RVL_DeleteNewRGBA(void) noexcept {
   return guarded("DeleteNewRGBA Excpt", 0, [] {
     deleteNewRGBA();
     return 0;
   });
 }
 
-extern "C" void RVL_GetNewRGBA32(uint8_t* destination) {
+extern "C" void RVL_GetNewRGBA32(uint8_t* destination) noexcept {
   if (!newRGBA.pixels || !destination) return;
   std::memcpy(destination, newRGBA.pixels, size_t(newRGBA.width) * size_t(newRGBA.height) * 4);
 }
 
-extern "C" void RVL_GetNewRGBA24(uint8_t* destination) {
+extern "C" void RVL_GetNewRGBA24(uint8_t* destination) noexcept {
   if (!newRGBA.pixels || !destination) return;
   const uint8_t* in = newRGBA.pixels;
   for (size_t i = 0, n = size_t(newRGBA.width) * size_t(newRGBA.height); i < n;
@@ -75,7 +75,7 @@ extern "C" void RVL_GetNewRGBA24(uint8_t* destination) {
   }
 }
 
-extern "C" void RVL_GetResizedNewRGBA24(uint8_t* destination, int32_t newWidth, int32_t newHeight) {
+extern "C" void RVL_GetResizedNewRGBA24(uint8_t* destination, int32_t newWidth, int32_t newHeight) noexcept {
   guarded("GetResizedNewRGB24 Excpt", [&] {
     if (!newRGBA.pixels || !destination || newWidth < 1 || newHeight < 1) return;
     const uint32_t w = uint32_t(newRGBA.width), h = uint32_t(newRGBA.height);
@@ -97,7 +97,7 @@ extern "C" void RVL_GetResizedNewRGBA24(uint8_t* destination, int32_t newWidth, 
   });
 }
 
-extern "C" int32_t RVL_IsNewRGBA32Transparent(void) {
+extern "C" int32_t RVL_IsNewRGBA32Transparent(void) noexcept {
   if (!newRGBA.pixels) return 0;
   const uint8_t* p = newRGBA.pixels;
   for (size_t i = 0, n = size_t(newRGBA.width) * size_t(newRGBA.height); i < n; ++i)
@@ -105,8 +105,10 @@ extern "C" int32_t RVL_IsNewRGBA32Transparent(void) {
   return 0;
 }
 
-extern "C" void RVL_SetInNewRGBA(void) {
-  if (!newRGBA.pixels) return;
-  loadRGBA32Layer(newRGBA.pixels, newRGBA.width * 4, page.currentLayerIndex, 0, 0, newRGBA.width,
-                  newRGBA.height, true);
+extern "C" void RVL_SetInNewRGBA(void) noexcept {
+  rvl::guarded(nullptr, [&] {
+    if (!newRGBA.pixels) return;
+    loadRGBA32Layer(newRGBA.pixels, newRGBA.width * 4, page.currentLayerIndex, 0, 0, newRGBA.width,
+                    newRGBA.height, true);
+  });
 }

@@ -95,14 +95,14 @@ void savePage(const char* path, Lines lines, bool four, int32_t dotsPerInch) {
 using namespace rvl;
 
 extern "C" int32_t RVL_SavePageToFileRGB24(const char* path, const char* extension,
-                                           int32_t dotsPerInch) {
+                                           int32_t dotsPerInch) noexcept {
   guarded("RVL_SavePageToFileRGB24 Excpt",
           [&] { savePage(path, threeChannelLines(extension), false, dotsPerInch); });
   return 0;
 }
 
 extern "C" int32_t RVL_SavePageToFileRGB32(const char* path, const char* extension,
-                                           int32_t dotsPerInch) {
+                                           int32_t dotsPerInch) noexcept {
   guarded("RVL_SavePageToFileRGB32 Excpt",
           [&] { savePage(path, fourChannelLines(extension), true, dotsPerInch); });
   return 0;

@@ -97,7 +97,7 @@ int32_t readIntoBuffer(uint8_t* destination, int32_t width, int32_t height, cons
 
 using namespace rvl;
 
-extern "C" int32_t RVL_ReadFromFile(const char* path) {
+extern "C" int32_t RVL_ReadFromFile(const char* path) noexcept {
   return guarded("ReadFromFile Excpt", 0, [&]() -> int32_t {
     LibraryPicture picture;
     readExchangePicture(path, true, picture);
@@ -109,32 +109,38 @@ extern "C" int32_t RVL_ReadFromFile(const char* path) {
 }
 
 extern "C" int32_t RVL_ReadFromFileRGB24(uint8_t* destination, int32_t width, int32_t height,
-                                         const char* path) {
-  return readIntoBuffer(destination, width, height, path, false);
+                                         const char* path) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return readIntoBuffer(destination, width, height, path, false);
+  });
 }
 
 extern "C" int32_t RVL_ReadFromFileRGBA32(uint8_t* destination, int32_t width, int32_t height,
-                                          const char* path) {
-  return readIntoBuffer(destination, width, height, path, true);
+                                          const char* path) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return readIntoBuffer(destination, width, height, path, true);
+  });
 }
 
-extern "C" int32_t RVL_GetDPIFromFile(const char* path) {
-  using namespace imaging;
-  SourceHandle source = IS3OpenFileSource(path);
-  if (!source) return 72;
-  const uint32_t type = IS3GuessFileType(source);
-  IS3Seek(source, 0, 0);
-  Resolution resolution{0, 0, 0};
-  uint32_t read = 0;
-  switch (type) {
-    case kTypeBMP: read = IS3GetBMPDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
-    case kTypeJPEG: read = IS3GetJPGDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
-    case kTypePNG: read = IS3GetPNGDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
-    case kTypeTIFF: read = IS3GetTIFFDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
-    case kTypePSD: read = IS3GetPSDDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
-    default: break;
-  }
-  IS3CloseSource(source);
-  if (!read) return 72;
-  return snapResolution(dotsPerInch(type, resolution.x, resolution.unit));
+extern "C" int32_t RVL_GetDPIFromFile(const char* path) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    using namespace imaging;
+    SourceHandle source = IS3OpenFileSource(path);
+    if (!source) return 72;
+    const uint32_t type = IS3GuessFileType(source);
+    IS3Seek(source, 0, 0);
+    Resolution resolution{0, 0, 0};
+    uint32_t read = 0;
+    switch (type) {
+      case kTypeBMP: read = IS3GetBMPDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
+      case kTypeJPEG: read = IS3GetJPGDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
+      case kTypePNG: read = IS3GetPNGDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
+      case kTypeTIFF: read = IS3GetTIFFDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
+      case kTypePSD: read = IS3GetPSDDimensions(source, nullptr, nullptr, nullptr, &resolution); break;
+      default: break;
+    }
+    IS3CloseSource(source);
+    if (!read) return 72;
+    return snapResolution(dotsPerInch(type, resolution.x, resolution.unit));
+  });
 }

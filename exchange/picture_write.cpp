@@ -126,20 +126,24 @@ using namespace rvl;
 
 extern "C" int32_t RVL_WriteToFileRGB24(const uint8_t* pixels, int32_t width, int32_t height,
                                         const char* path, const char* extension,
-                                        int32_t dotsPerInch) {
-  const Writer writer = rgb24Writer(extension);
-  return writeFile("WriteToFileRGB24 Excpt", writer, pixels, width, height, path,
-                   [&](imaging::DestinationHandle d, uint32_t w, uint32_t h, uint32_t& result) {
-                     writeRGB24(writer, d, pixels, w, h, dotsPerInch, result);
-                   });
+                                        int32_t dotsPerInch) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    const Writer writer = rgb24Writer(extension);
+    return writeFile("WriteToFileRGB24 Excpt", writer, pixels, width, height, path,
+                     [&](imaging::DestinationHandle d, uint32_t w, uint32_t h, uint32_t& result) {
+                       writeRGB24(writer, d, pixels, w, h, dotsPerInch, result);
+                     });
+  });
 }
 
 extern "C" int32_t RVL_WriteToFileRGBA32(const uint8_t* pixels, int32_t width, int32_t height,
                                          const char* path, const char* extension,
-                                         int32_t dotsPerInch) {
-  const Writer writer = rgba32Writer(extension);
-  return writeFile("WriteToFileRGB24 Excpt", writer, pixels, width, height, path,
-                   [&](imaging::DestinationHandle d, uint32_t w, uint32_t h, uint32_t& result) {
-                     writeRGBA32(writer, d, pixels, w, h, dotsPerInch, result);
-                   });
+                                         int32_t dotsPerInch) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    const Writer writer = rgba32Writer(extension);
+    return writeFile("WriteToFileRGB24 Excpt", writer, pixels, width, height, path,
+                     [&](imaging::DestinationHandle d, uint32_t w, uint32_t h, uint32_t& result) {
+                       writeRGBA32(writer, d, pixels, w, h, dotsPerInch, result);
+                     });
+  });
 }

@@ -68,7 +68,7 @@ uint32_t atLeastOne(double side) { return side < 1 ? 1 : uint32_t(side); }
 using namespace rvl;
 
 extern "C" int32_t RVL_MakeThumbnail(const char* sourcePath, const char* destinationPath,
-                                     int32_t size) {
+                                     int32_t size) noexcept {
   guarded("MakeThumbnails Excpt", [&] {
     if (size < 1 || size > kMaxPageSide) return;
     Source source;
@@ -95,7 +95,7 @@ extern "C" int32_t RVL_MakeThumbnail(const char* sourcePath, const char* destina
 }
 
 extern "C" int32_t RVL_MakeWebPic(const char* sourcePath, const char* destinationPath,
-                                  int32_t largestWidth, int32_t largestHeight) {
+                                  int32_t largestWidth, int32_t largestHeight) noexcept {
   guarded("MakeWebPic Excpt", [&] {
     if (largestWidth < 1 || largestHeight < 1) return;
     Source source;

@@ -33,6 +33,9 @@ inline constexpr const char* kInternalWindowTitle = "LM Internal WND";
 
 // Returns the whole engine to its load-time state (tests use it between cases):
 // every page buffer released, every subsystem's state zeroed. The internal window stays.
+// (Defined with the lifecycle table, engine/lifecycle.cpp.)
 void resetEngine();
+// The frame's own part of that: last error, start directory and seed as at load.
+void resetFrameState();
 
 }  // namespace rvl

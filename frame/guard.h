@@ -4,7 +4,8 @@
 // OutOfMemory) is caught here: the export's fixed text goes into the last error text,
 // the rest of the body is abandoned and the export returns its failure value. Nothing
 // leaves the library. Processor faults are not caught: the engine keeps every access
-// inside its buffers instead.
+// inside its buffers instead. An export that has no failure text of its own passes null:
+// it still stops and returns its failure value, and leaves the last error text alone.
 #pragma once
 
 #include <type_traits>
@@ -20,7 +21,7 @@ auto guarded(const char* failureText, Body&& body) noexcept -> std::invoke_resul
   try {
     return std::forward<Body>(body)();
   } catch (...) {
-    setLastError(failureText);
+    if (failureText) setLastError(failureText);
     if constexpr (!std::is_void_v<Result>) return Result{};
   }
 }
@@ -30,7 +31,7 @@ Result guarded(const char* failureText, Result failureValue, Body&& body) noexce
   try {
     return std::forward<Body>(body)();
   } catch (...) {
-    setLastError(failureText);
+    if (failureText) setLastError(failureText);
     return failureValue;
   }
 }

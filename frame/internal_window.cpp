@@ -1,3 +1,4 @@
+#include "frame/guard.h"
 #include "frame/frame.h"
 #include "ravelin.h"
 
@@ -43,20 +44,24 @@ void onProcessAttach(void* instance) {
 
 }  // namespace rvl
 
-extern "C" int32_t RVL_IsDisplayChanged(void) {
+extern "C" int32_t RVL_IsDisplayChanged(void) noexcept {
   if (!rvl::frame.displayChanged) return 0;
   rvl::frame.displayChanged = 0;
   return 1;
 }
 
-extern "C" int32_t RVL_SetWindowRedraw(RVL_Window window, int32_t flag) {
-  return static_cast<int32_t>(rvl::platform::sendMessage(
-      window, rvl::platform::kMsgSetRedraw, static_cast<uint8_t>(flag), 0));
+extern "C" int32_t RVL_SetWindowRedraw(RVL_Window window, int32_t flag) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return static_cast<int32_t>(rvl::platform::sendMessage(
+        window, rvl::platform::kMsgSetRedraw, static_cast<uint8_t>(flag), 0));
+  });
 }
 
-extern "C" int32_t RVL_RedrawWindow(RVL_Window window) {
-  using namespace rvl::platform;
-  return redrawWindow(window, kRedrawInvalidate | kRedrawErase | kRedrawAllChildren | kRedrawFrame)
-             ? 1
-             : 0;
+extern "C" int32_t RVL_RedrawWindow(RVL_Window window) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    using namespace rvl::platform;
+    return redrawWindow(window, kRedrawInvalidate | kRedrawErase | kRedrawAllChildren | kRedrawFrame)
+               ? 1
+               : 0;
+  });
 }

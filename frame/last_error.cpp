@@ -1,11 +1,10 @@
 #include <cstring>
 
+#include "frame/guard.h"
 #include "frame/frame.h"
 #include "ravelin.h"
 
 namespace rvl {
-
-FrameState frame{};
 
 void setLastError(const char* text) {
   // At most 511 characters; the rest of the buffer up to byte 511 is zero-filled.
@@ -19,6 +18,8 @@ void setLastError(const char* text) {
 
 }  // namespace rvl
 
-extern "C" void RVL_SetLastError(const char* text) { rvl::setLastError(text); }
+extern "C" void RVL_SetLastError(const char* text) noexcept {
+  rvl::guarded(nullptr, [&] { rvl::setLastError(text); });
+}
 
-extern "C" const char* RVL_GetLastError(void) { return rvl::frame.lastError; }
+extern "C" const char* RVL_GetLastError(void) noexcept { return rvl::frame.lastError; }

@@ -18,7 +18,7 @@ int32_t nextRandom() noexcept {
 
 }  // namespace rvl
 
-extern "C" void RVL_SetRandomSeed(int32_t seed) {
+extern "C" void RVL_SetRandomSeed(int32_t seed) noexcept {
   rvl::frame.randomSeed = seed;
   rvl::seedRandom(static_cast<uint32_t>(seed));
 }

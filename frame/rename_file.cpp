@@ -8,7 +8,7 @@
 #include "ravelin.h"
 
 // Renames or moves a file without ever replacing an existing one.
-extern "C" int32_t RVL_RenameFile(const char* oldPath, const char* newPath) {
+extern "C" int32_t RVL_RenameFile(const char* oldPath, const char* newPath) noexcept {
   if (!oldPath || !newPath) return 0;
   if (renameat2(AT_FDCWD, oldPath, AT_FDCWD, newPath, RENAME_NOREPLACE) == 0) return 1;
   if (errno != EINVAL && errno != ENOSYS) return 0;

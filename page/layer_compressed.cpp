@@ -10,7 +10,7 @@
 using namespace rvl;
 
 extern "C" void RVL_LoadRGBA32LayerCompressed(const void* data, int32_t ignored, int32_t length,
-                                              int32_t index) {
+                                              int32_t index) noexcept {
   (void)ignored;
   guarded("LoadRGBA32LayerCompressed Excpt", [&] {
     LayerSlot* slot = filledSlotAt(index);
@@ -29,7 +29,7 @@ extern "C" void RVL_LoadRGBA32LayerCompressed(const void* data, int32_t ignored,
 }
 
 extern "C" int32_t RVL_GetRGBA32LayerCompressed(void* output, int32_t ignored, int32_t capacity,
-                                                int32_t index, int32_t level) {
+                                                int32_t index, int32_t level) noexcept {
   (void)ignored;
   uint8_t* buffer = nullptr;
   const int32_t result = guarded("GetRGBA32Layer Excpt", 0, [&]() -> int32_t {

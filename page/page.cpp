@@ -2,13 +2,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "brush/brush.h"
-#include "effects/ipl.h"
 #include "frame/allocator.h"
 #include "frame/guard.h"
+#include "frame/lifecycle.h"
 #include "page/page.h"
 #include "ravelin.h"
-#include "undo/undo.h"
 
 namespace rvl {
 
@@ -38,46 +36,40 @@ void storeSizes(int32_t width, int32_t height, int32_t b, int32_t reserved) {
   page.viewOffsetX = page.viewOffsetY = 0;
 }
 
-// Everything the page holds apart from the layers' pixels and the random arrays.
+// Everything the page holds apart from the layers' pixels and the random arrays, and
+// what the other subsystems keep for the page.
 void releasePageBuffers() {
   release(page.mask);
   release(page.textureBuffer);
   release(page.backBuffer.pixels);
   release(page.backBuffer.mask);
-  releaseUndoRecords();
-  clearUndo();
-  undo.undoUsedKB = 0;
   release(page.blendBuffer);
-  releasePaintLayer();
   release(page.shapeBuffer);
-  releaseShapeSource();
-  for (auto*& grit : page.gritBuffers) release(grit);
-  releaseIplBuffers();
+  for (auto& grit : page.gritBuffers) release(grit);
+  lifecycle::pageReleased();
 }
 
-// Steps shared by page creation and resizing: brush buffers, mask, back buffer, undo
-// store and random arrays for the stored sizes.
+// Steps shared by page creation and resizing: brush buffers, mask, back buffer and random
+// arrays for the stored sizes; then the other subsystems (the undo store starts empty).
 void allocatePageBuffers(bool zeroBlendBuffer, bool setTraceLayer) {
   const size_t b = size_t(page.brushBufferSize);
-  for (auto*& grit : page.gritBuffers) grit = allocArrayOrThrow<uint8_t>((b + 25) * (b + 25));
-  page.shapeBuffer = allocArrayOrThrow<uint16_t>(b * b);
-  page.blendBuffer = allocArrayOrThrow<uint16_t>(b * b * 4);
+  for (auto& grit : page.gritBuffers) grit.allocateOrThrow((b + 25) * (b + 25));
+  page.shapeBuffer.allocateOrThrow(b * b);
+  page.blendBuffer.allocateOrThrow(b * b * 4);
   if (zeroBlendBuffer) std::memset(page.blendBuffer, 0, 2 * b * b);
 
-  page.mask = allocArrayOrThrow<uint16_t>(pagePixels());
+  page.mask.allocateOrThrow(pagePixels());
   std::memset(page.mask, 255, pagePixels() * 2);
   page.maskEnabled = 1;
   page.tracingMode = 0;
   if (setTraceLayer) page.traceLayer = &page.layerTable[kTraceSlot];
 
-  page.backBuffer.pixels = allocArrayOrThrow<uint16_t>(pagePixels() * 4);
-  page.backBuffer.mask = allocArrayOrThrow<uint16_t>(pagePixels());
-
-  clearUndo();
-  undo.undoUsedKB = backBufferKB();
+  page.backBuffer.pixels.allocateOrThrow(pagePixels() * 4);
+  page.backBuffer.mask.allocateOrThrow(pagePixels());
 
   makeRandArrayByte(page.randArray255, 255, kRandArrayLength);
   makeRandArrayByte(page.randArray254, 254, kRandArrayLength);
+  lifecycle::pageCreated();
 }
 
 }  // namespace
@@ -94,8 +86,6 @@ void createImage(platform::WindowHandle hostWindow, int32_t width, int32_t heigh
   for (auto& slot : page.layerTable) release(slot.pixels);
   page.currentLayer = nullptr;
   allocatePageBuffers(/*zeroBlendBuffer=*/true, /*setTraceLayer=*/true);
-  // The image-processing buffers start absent (releasePageBuffers left them so).
-  ipl = IplState{};
 }
 
 void newSize(platform::WindowHandle hostWindow, int32_t width, int32_t height, int32_t b,
@@ -115,26 +105,20 @@ void deleteImage() {
   for (int i = 0; i < kLayerSlots; ++i) deleteLayer(i);
 }
 
-void resetPageState() {
-  releasePageBuffers();
-  for (auto& slot : page.layerTable) release(slot.pixels);
-  deleteRandArray(page.randArray255);
-  deleteRandArray(page.randArray254);
-  page = PageState{};
-}
+void resetPageState() { page = PageState{}; }
 
 }  // namespace rvl
 
 extern "C" void RVL_CreateImage(RVL_Window hostWindow, int32_t width, int32_t height,
-                                int32_t brushBufferSize, int32_t reserved) {
+                                int32_t brushBufferSize, int32_t reserved) noexcept {
   rvl::guarded("CreateImage Excpt",
                [&] { rvl::createImage(hostWindow, width, height, brushBufferSize, reserved); });
 }
 
 extern "C" void RVL_NewSize(RVL_Window hostWindow, int32_t width, int32_t height,
-                            int32_t brushBufferSize, int32_t reserved) {
+                            int32_t brushBufferSize, int32_t reserved) noexcept {
   rvl::guarded("NewSize Excpt",
                [&] { rvl::newSize(hostWindow, width, height, brushBufferSize, reserved); });
 }
 
-extern "C" void RVL_DeleteImage(void) { rvl::guarded("DeleteImage Excpt", [] { rvl::deleteImage(); }); }
+extern "C" void RVL_DeleteImage(void) noexcept { rvl::guarded("DeleteImage Excpt", [] { rvl::deleteImage(); }); }

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "frame/buffer.h"
+#include "page/merge_mode.h"  // merge-mode codes and names
 #include "platform/window.h"
 
 namespace rvl {
@@ -21,7 +23,7 @@ inline constexpr int kRandArrayLength = 1000000;
 // One layer: RGBA64 pixels (red, green, blue, alpha; not premultiplied), rows top to
 // bottom without padding. pixels == null means the slot is empty.
 struct LayerSlot {
-  uint16_t* pixels;
+  Buffer<uint16_t> pixels;
   int32_t width;
   int32_t height;
   int32_t stride;  // channel units per row: width * 4
@@ -34,7 +36,7 @@ struct LayerSlot {
 
 // A cached array of random bytes (see makeRandArrayByte).
 struct RandArray {
-  uint8_t* data;
+  Buffer<uint8_t> data;
   int32_t modulus;
   int32_t seed;
   int32_t length;
@@ -43,8 +45,8 @@ struct RandArray {
 // Record 0 of the undo store: the current layer and the mask as they were before the
 // change in progress.
 struct BackBuffer {
-  uint16_t* pixels;  // pageWidth * pageHeight RGBA64
-  uint16_t* mask;    // pageWidth * pageHeight values
+  Buffer<uint16_t> pixels;  // pageWidth * pageHeight RGBA64
+  Buffer<uint16_t> mask;    // pageWidth * pageHeight values
 };
 
 struct PageState {
@@ -70,15 +72,15 @@ struct PageState {
   LayerSlot* traceLayer;
   uint8_t tracingMode;
 
-  uint16_t* mask;
+  Buffer<uint16_t> mask;
   uint8_t maskEnabled;
   uint8_t maskDisplayed;
   BackBuffer backBuffer;
-  uint8_t* textureBuffer;
+  Buffer<uint8_t> textureBuffer;
 
-  uint8_t* gritBuffers[kGritBuffers];
-  uint16_t* shapeBuffer;
-  uint16_t* blendBuffer;
+  Buffer<uint8_t> gritBuffers[kGritBuffers];
+  Buffer<uint16_t> shapeBuffer;
+  Buffer<uint16_t> blendBuffer;
 
   RandArray randArray255;
   RandArray randArray254;
@@ -87,28 +89,22 @@ struct PageState {
 extern PageState page;
 
 // Number of pixels of the page.
-inline size_t pagePixels() { return size_t(page.pageWidth) * size_t(page.pageHeight); }
+inline size_t pagePixels() noexcept { return size_t(page.pageWidth) * size_t(page.pageHeight); }
 
 // The slot at index, or null when the index is outside 0 to 63.
-inline LayerSlot* slotAt(int32_t index) {
+inline LayerSlot* slotAt(int32_t index) noexcept {
   return (index >= 0 && index < kLayerSlots) ? &page.layerTable[index] : nullptr;
 }
 // The slot at index when it holds pixels, else null.
-inline LayerSlot* filledSlotAt(int32_t index) {
+inline LayerSlot* filledSlotAt(int32_t index) noexcept {
   LayerSlot* slot = slotAt(index);
   return (slot && slot->pixels) ? slot : nullptr;
 }
 
-// Merge-mode names and codes.
-inline constexpr int kMergeModeTexturize3 = 19;
-inline constexpr int kMergeModeLayerMask = 39;
-int32_t mergeModeCode(const char* name);  // 0 ("Normal") when no name matches
-const char* mergeModeName(int32_t code);  // null for codes without a name
-
 // Fills the array with length bytes, each (next random value mod modulus) & 255, from
 // the generator seeded with randomSeed; does nothing when it already holds exactly that.
-void makeRandArrayByte(RandArray& array, int32_t modulus, int32_t length);
-void deleteRandArray(RandArray& array);
+void makeRandArrayByte(RandArray& array, int32_t modulus, int32_t length) noexcept;
+void deleteRandArray(RandArray& array) noexcept;
 
 // Page internals shared by the exports.
 void createImage(platform::WindowHandle hostWindow, int32_t width, int32_t height, int32_t b,

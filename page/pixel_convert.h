@@ -23,16 +23,16 @@ struct PageWalk {
   size_t columns;
   size_t rows;
 };
-inline PageWalk pageWalk(const LayerSlot& slot) {
+inline PageWalk pageWalk(const LayerSlot& slot) noexcept {
   auto cut = [](int32_t a, int32_t b) { return size_t(a < b ? (a > 0 ? a : 0) : (b > 0 ? b : 0)); };
   return PageWalk{cut(page.pageWidth, slot.width), cut(page.pageHeight, slot.height)};
 }
-inline uint16_t* slotRow(const LayerSlot& slot, size_t row) {
+inline uint16_t* slotRow(const LayerSlot& slot, size_t row) noexcept {
   return slot.pixels + row * size_t(slot.width) * 4;
 }
 
 // The current layer when one is selected and holds pixels, else null.
-inline LayerSlot* currentSlot() {
+inline LayerSlot* currentSlot() noexcept {
   return (page.currentLayer && page.currentLayer->pixels) ? page.currentLayer : nullptr;
 }
 

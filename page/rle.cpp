@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "frame/guard.h"
 #include "page/page.h"
 #include "page/pixel_convert.h"
 #include "ravelin.h"
@@ -122,39 +123,55 @@ uint16_t* maskLineOf(int32_t row) {
 }  // namespace
 
 extern "C" int32_t RVL_RLECompressRGBA64ToRGBA32(const uint16_t* source, uint8_t* destination,
-                                                 int32_t count) {
-  return compressRGBA(source, destination, count);
+                                                 int32_t count) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return compressRGBA(source, destination, count);
+  });
 }
 
 extern "C" void RVL_RLEUncompressRGBA32ToRGBA64(const uint8_t* runs, uint16_t* destination,
-                                                int32_t count) {
-  uncompressRGBA(runs, destination, count);
+                                                int32_t count) noexcept {
+  rvl::guarded(nullptr, [&] {
+    uncompressRGBA(runs, destination, count);
+  });
 }
 
-extern "C" int32_t RVL_RLECompressG16ToG8(const uint16_t* source, uint8_t* destination, int32_t count) {
-  return compressG8(source, destination, count);
+extern "C" int32_t RVL_RLECompressG16ToG8(const uint16_t* source, uint8_t* destination, int32_t count) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return compressG8(source, destination, count);
+  });
 }
 
-extern "C" void RVL_RLEUncompressG8ToG16(const uint8_t* runs, uint16_t* destination, int32_t count) {
-  uncompressG8(runs, destination, count);
+extern "C" void RVL_RLEUncompressG8ToG16(const uint8_t* runs, uint16_t* destination, int32_t count) noexcept {
+  rvl::guarded(nullptr, [&] {
+    uncompressG8(runs, destination, count);
+  });
 }
 
-extern "C" int32_t RVL_GetRGBA32LayerLineRLE(uint8_t* destination, int32_t index, int32_t row) {
-  int32_t pixels = 0;
-  const uint16_t* line = lineOf(index, row, &pixels);
-  return line ? compressRGBA(line, destination, pixels) : 0;
+extern "C" int32_t RVL_GetRGBA32LayerLineRLE(uint8_t* destination, int32_t index, int32_t row) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    int32_t pixels = 0;
+    const uint16_t* line = lineOf(index, row, &pixels);
+    return line ? compressRGBA(line, destination, pixels) : 0;
+  });
 }
 
-extern "C" void RVL_PutRGBA32LayerLineRLE(const uint8_t* runs, int32_t index, int32_t row) {
-  int32_t pixels = 0;
-  if (uint16_t* line = lineOf(index, row, &pixels)) uncompressRGBA(runs, line, pixels);
+extern "C" void RVL_PutRGBA32LayerLineRLE(const uint8_t* runs, int32_t index, int32_t row) noexcept {
+  rvl::guarded(nullptr, [&] {
+    int32_t pixels = 0;
+    if (uint16_t* line = lineOf(index, row, &pixels)) uncompressRGBA(runs, line, pixels);
+  });
 }
 
-extern "C" int32_t RVL_GetMaskLineRLE(uint8_t* destination, int32_t row) {
-  const uint16_t* line = maskLineOf(row);
-  return line ? compressG8(line, destination, page.pageWidth) : 0;
+extern "C" int32_t RVL_GetMaskLineRLE(uint8_t* destination, int32_t row) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    const uint16_t* line = maskLineOf(row);
+    return line ? compressG8(line, destination, page.pageWidth) : 0;
+  });
 }
 
-extern "C" void RVL_PutMaskLineRLE(const uint8_t* runs, int32_t row) {
-  if (uint16_t* line = maskLineOf(row)) uncompressG8(runs, line, page.pageWidth);
+extern "C" void RVL_PutMaskLineRLE(const uint8_t* runs, int32_t row) noexcept {
+  rvl::guarded(nullptr, [&] {
+    if (uint16_t* line = maskLineOf(row)) uncompressG8(runs, line, page.pageWidth);
+  });
 }

@@ -24,14 +24,14 @@ inline CutRect cutRect(int32_t left, int32_t top, int32_t right, int32_t bottom,
 
 // Copies between buffer (rows of bufferWidth values of `channels` each) and packed (rows of
 // packedWidth values), over the cut rectangle. toPacked chooses the direction.
-template <class T>
-void copyRect(T* buffer, int32_t bufferWidth, T* packed, int32_t packedWidth, const CutRect& cut,
+// (Layers, masks and snapshots are all 16-bit values.)
+inline void copyRect(uint16_t* buffer, int32_t bufferWidth, uint16_t* packed, int32_t packedWidth, const CutRect& cut,
               int channels, bool toPacked) {
   if (cut.empty()) return;
-  const size_t bytes = size_t(cut.columns) * channels * sizeof(T);
+  const size_t bytes = size_t(cut.columns) * channels * sizeof(uint16_t);
   for (int32_t row = 0; row < cut.rows; ++row) {
-    T* b = buffer + (size_t(cut.top + row) * bufferWidth + cut.left) * channels;
-    T* p = packed + (size_t(cut.offsetY + row) * packedWidth + cut.offsetX) * channels;
+    uint16_t* b = buffer + (size_t(cut.top + row) * bufferWidth + cut.left) * channels;
+    uint16_t* p = packed + (size_t(cut.offsetY + row) * packedWidth + cut.offsetX) * channels;
     if (toPacked)
       std::memcpy(p, b, bytes);
     else
@@ -40,11 +40,10 @@ void copyRect(T* buffer, int32_t bufferWidth, T* packed, int32_t packedWidth, co
 }
 
 // Copies the cut rectangle between two buffers of the same layout, or of different widths.
-template <class T>
-void copyBetween(const T* from, int32_t fromWidth, T* to, int32_t toWidth, const CutRect& cut,
+inline void copyBetween(const uint16_t* from, int32_t fromWidth, uint16_t* to, int32_t toWidth, const CutRect& cut,
                  int channels) {
   if (cut.empty()) return;
-  const size_t bytes = size_t(cut.columns) * channels * sizeof(T);
+  const size_t bytes = size_t(cut.columns) * channels * sizeof(uint16_t);
   for (int32_t row = 0; row < cut.rows; ++row)
     std::memcpy(to + (size_t(cut.top + row) * toWidth + cut.left) * channels,
                 from + (size_t(cut.top + row) * fromWidth + cut.left) * channels, bytes);

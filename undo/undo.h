@@ -4,13 +4,15 @@
 
 #include <cstdint>
 
+#include "frame/buffer.h"
+
 namespace rvl {
 
 inline constexpr int kMaxUndoLevels = 500;
 
 struct UndoRecord {
-  uint16_t* pixels;  // RGBA64, w * h, packed rows
-  uint16_t* mask;    // w * h values
+  Buffer<uint16_t> pixels;  // RGBA64, w * h, packed rows
+  Buffer<uint16_t> mask;    // w * h values
   int32_t left, top, right, bottom;  // inclusive page rectangle
   int32_t layer;
 };
@@ -63,5 +65,13 @@ void undoStep();
 void redoStep();
 
 void resetUndoState();
+
+// The store's answers to the page's lifecycle (engine/lifecycle.cpp): every record goes
+// with the page; a new page starts an empty store; the back buffer follows the current
+// layer; the oldest steps are sacrificed when memory runs out (true when any went).
+void releaseUndoPageBuffers();
+void undoPageCreated();
+void undoLayerSelected(int32_t previous, int32_t index);
+bool reclaimUndoMemory(int32_t kilobytes);
 
 }  // namespace rvl

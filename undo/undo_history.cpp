@@ -2,6 +2,7 @@
 // same snapshot holds the undo data before an undo and the redo data after it.
 #include <algorithm>
 
+#include "frame/guard.h"
 #include "page/page.h"
 #include "ravelin.h"
 #include "undo/rect_copy.h"
@@ -15,8 +16,7 @@ bool isEmpty(const UndoRecord& r) { return !r.pixels && !r.mask; }
 
 // The three copies: snapshot into the target, back buffer into the snapshot, target into
 // the back buffer; each cut to what the target and the page hold.
-template <class T>
-void exchange(T* snapshot, int32_t snapshotWidth, T* target, int32_t targetWidth, T* back,
+void exchange(uint16_t* snapshot, int32_t snapshotWidth, uint16_t* target, int32_t targetWidth, uint16_t* back,
               const CutRect& cut, int channels) {
   copyRect(target, targetWidth, snapshot, snapshotWidth, cut, channels, false);
   copyRect(back, page.pageWidth, snapshot, snapshotWidth, cut, channels, true);
@@ -59,19 +59,27 @@ void redoStep() {
 
 using namespace rvl;
 
-extern "C" void RVL_Undo(void) { undoStep(); }
-extern "C" void RVL_Redo(void) { redoStep(); }
-
-extern "C" int32_t RVL_CanUndo(void) {
-  return (undo.undoPosition < undo.undoLevels && !isEmpty(undo.undoRecord[undo.undoPosition + 1])) ? 1 : 0;
+extern "C" void RVL_Undo(void) noexcept {
+  rvl::guarded(nullptr, [&] { undoStep(); });
+}
+extern "C" void RVL_Redo(void) noexcept {
+  rvl::guarded(nullptr, [&] { redoStep(); });
 }
 
-extern "C" int32_t RVL_CanRedo(void) { return undo.undoPosition != 0 ? 1 : 0; }
-extern "C" int32_t RVL_GetRedoCount(void) { return undo.undoPosition; }
+extern "C" int32_t RVL_CanUndo(void) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    return (undo.undoPosition < undo.undoLevels && !isEmpty(undo.undoRecord[undo.undoPosition + 1])) ? 1 : 0;
+  });
+}
 
-extern "C" int32_t RVL_GetUndoCount(void) {
-  int32_t count = 0;
-  for (int n = 1; n <= kMaxUndoLevels; ++n)
-    if (!isEmpty(undo.undoRecord[n])) ++count;
-  return count;
+extern "C" int32_t RVL_CanRedo(void) noexcept { return undo.undoPosition != 0 ? 1 : 0; }
+extern "C" int32_t RVL_GetRedoCount(void) noexcept { return undo.undoPosition; }
+
+extern "C" int32_t RVL_GetUndoCount(void) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    int32_t count = 0;
+    for (int n = 1; n <= kMaxUndoLevels; ++n)
+      if (!isEmpty(undo.undoRecord[n])) ++count;
+    return count;
+  });
 }

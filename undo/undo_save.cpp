@@ -47,8 +47,9 @@ void saveUndoBuffer(bool saveLayer, bool saveMask) {
 
   if (obtained && levels > 0) {
     releaseUndoRecord(undo.undoRecord[levels]);
-    for (int32_t n = levels; n > 1; --n) undo.undoRecord[n] = undo.undoRecord[n - 1];
-    undo.undoRecord[1] = UndoRecord{pixels, mask, left, top, right, bottom, page.currentLayerIndex};
+    for (int32_t n = levels; n > 1; --n) undo.undoRecord[n] = std::move(undo.undoRecord[n - 1]);
+    undo.undoRecord[1] = UndoRecord{Buffer<uint16_t>(pixels), Buffer<uint16_t>(mask), left, top, right, bottom,
+                                    page.currentLayerIndex};
     const CutRect cut = cutRect(left, top, right, bottom, page.pageWidth, page.pageHeight);
     if (pixels && page.backBuffer.pixels)
       copyRect(page.backBuffer.pixels, page.pageWidth, pixels, int32_t(w), cut, 4, true);
@@ -78,9 +79,11 @@ void saveUndoBuffer(bool saveLayer, bool saveMask) {
 
 }  // namespace rvl
 
-extern "C" void RVL_SaveUndoBuffer(int32_t saveLayer, int32_t saveMask) {
+extern "C" void RVL_SaveUndoBuffer(int32_t saveLayer, int32_t saveMask) noexcept {
   rvl::guarded("SaveUndoBuf Excpt",
                [&] { rvl::saveUndoBuffer(uint8_t(saveLayer) != 0, uint8_t(saveMask) != 0); });
 }
 
-extern "C" void RVL_SaveUndoBackBuffer(int32_t layerIndex) { rvl::saveUndoBackBuffer(layerIndex); }
+extern "C" void RVL_SaveUndoBackBuffer(int32_t layerIndex) noexcept {
+  rvl::guarded(nullptr, [&] { rvl::saveUndoBackBuffer(layerIndex); });
+}

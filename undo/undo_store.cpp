@@ -94,7 +94,7 @@ void removeAbandonedUndo() {
     const int32_t levels = std::clamp(undo.undoLevels, 0, kMaxUndoLevels);
     int to = 1;
     for (int from = position + 1; from <= levels; ++from, ++to) {
-      undo.undoRecord[to] = undo.undoRecord[from];
+      undo.undoRecord[to] = std::move(undo.undoRecord[from]);
       undo.undoRecord[from] = UndoRecord{};
     }
     undo.undoPosition = 0;
@@ -147,24 +147,58 @@ void setUndoMB(int32_t megabytes) {
   undo.undoBudgetKB = int32_t(std::clamp<int64_t>(int64_t(megabytes) * 1024, 0, INT32_MAX));
 }
 
-void resetUndoState() {
+void resetUndoState() { undo = UndoState{}; }
+
+void releaseUndoPageBuffers() {
   releaseUndoRecords();
-  undo = UndoState{};
+  clearUndo();
+  undo.undoUsedKB = 0;
+}
+
+void undoPageCreated() {
+  clearUndo();
+  undo.undoUsedKB = backBufferKB();
+}
+
+void undoLayerSelected(int32_t /*previous*/, int32_t index) { saveUndoBackBuffer(index); }
+
+bool reclaimUndoMemory(int32_t kilobytes) {
+  auto recordCount = [] {
+    int count = 0;
+    for (int n = 1; n <= kMaxUndoLevels; ++n)
+      if (undo.undoRecord[n].pixels || undo.undoRecord[n].mask) ++count;
+    return count;
+  };
+  const int before = recordCount();
+  if (before == 0) return false;
+  return reduceUndo(kilobytes) != 0 || recordCount() != before;
 }
 
 }  // namespace rvl
 
 using namespace rvl;
 
-extern "C" void RVL_ClearUndo(void) { clearUndo(); }
-extern "C" void RVL_ReduceUndo(int32_t kilobytes) { reduceUndo(kilobytes); }
-extern "C" void RVL_SetUndoMB(int32_t megabytes) { setUndoMB(megabytes); }
-extern "C" void RVL_PauseUndo(void) { undo.undoPaused = 1; }
-extern "C" void RVL_ResumeUndo(void) { undo.undoPaused = 0; }
+extern "C" void RVL_ClearUndo(void) noexcept {
+  rvl::guarded(nullptr, [&] { clearUndo(); });
+}
+extern "C" void RVL_ReduceUndo(int32_t kilobytes) noexcept {
+  rvl::guarded(nullptr, [&] { reduceUndo(kilobytes); });
+}
+extern "C" void RVL_SetUndoMB(int32_t megabytes) noexcept {
+  rvl::guarded(nullptr, [&] { setUndoMB(megabytes); });
+}
+extern "C" void RVL_PauseUndo(void) noexcept { undo.undoPaused = 1; }
+extern "C" void RVL_ResumeUndo(void) noexcept { undo.undoPaused = 0; }
 
-extern "C" int32_t RVL_GetTotalUndoMemory(void) {
-  updateUndoBudget();
-  return undo.undoBudgetKB / 1024;
+extern "C" int32_t RVL_GetTotalUndoMemory(void) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t {
+    updateUndoBudget();
+    return undo.undoBudgetKB / 1024;
+  });
 }
 
-extern "C" int32_t RVL_GetCurrentUndoMemory(void) { return undo.undoUsedKB / 1024; }
+extern "C" int32_t RVL_GetCurrentUndoMemory(void) noexcept { return undo.undoUsedKB / 1024; }
+
+extern "C" int32_t RVL_SetUndoLevels(int32_t levels) noexcept {
+  return rvl::guarded(nullptr, [&]() -> int32_t { return rvl::setUndoLevels(levels); });
+}

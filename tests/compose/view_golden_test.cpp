@@ -31,8 +31,8 @@ class ViewGoldenTest : public ViewFixture {
     for (int y = 0; y < PH; ++y)
       for (int x = 0; x < PW; ++x) page.mask[y * PW + x] = uint16_t((x * 977 + y * 131) * 41);
     for (int c = 0; c < 3; ++c) {
-      selection.maskOverlayColourA[c] = uint16_t((40 + 90 * c) * 256);
-      selection.maskOverlayColourB[c] = uint16_t((250 - 70 * c) * 256);
+      compose.maskOverlayColourA[c] = uint16_t((40 + 90 * c) * 256);
+      compose.maskOverlayColourB[c] = uint16_t((250 - 70 * c) * 256);
     }
   }
   static void pattern(int index, uint32_t seed, bool opaque = false) {
@@ -84,7 +84,7 @@ TEST_F(ViewGoldenTest, Checkerboard) {
 TEST_F(ViewGoldenTest, MaskOverlay) {
   page.maskDisplayed = 1;
   expectViews("mask overlay", {0xCCFDE698, 0x87C8C228, 0x8F0C74A1, 0x738E880F});
-  selection.maskOverlayFull = 1;
+  compose.maskOverlayFull = 1;
   compose.alphaLayerOpacity = 30000;
   expectViews("full mask overlay", {0x1C9D4C9D, 0x576DC917, 0x5615FE69, 0xD29EC0B4});
 }

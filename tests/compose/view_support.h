@@ -8,7 +8,7 @@
 
 #include "brush/brush.h"
 #include "page/page.h"
-#include "select/select.h"
+#include "compose/compose.h"
 #include "support/engine_fixture.h"
 
 namespace rvl::test {

@@ -42,7 +42,7 @@ TEST_F(PageTest, CreationSetsUpMaskBuffersAndUndo) {
   EXPECT_EQ(page.currentLayer, nullptr);
   EXPECT_NE(page.backBuffer.pixels, nullptr);
   EXPECT_NE(page.backBuffer.mask, nullptr);
-  for (auto* grit : page.gritBuffers) EXPECT_NE(grit, nullptr);
+  for (const auto& grit : page.gritBuffers) EXPECT_NE(grit.get(), nullptr);
   ASSERT_NE(page.blendBuffer, nullptr);
   EXPECT_TRUE(allValues(page.blendBuffer, 40 * 40, 0)) << "the first 2 * b * b bytes are zeroed";
   EXPECT_EQ(undo.undoUsedKB, (300 * 200 * 10) / 1024);
@@ -141,9 +141,9 @@ TEST_F(PageTest, DeleteReleasesEveryBuffer) {
   for (int i = 0; i < 4; ++i) ASSERT_EQ(RVL_CreateLayer(i, 16, 16), 1);
   RVL_SetLayerOptions(3, 1, 1, 40, "Glow");
   // Stand-ins for buffers that other parts of the engine hold.
-  ipl.iplSrcBuffer32 = allocArray<uint8_t>(16 * 16 * 4);
-  brush.paintLayer.slot.pixels = allocArray<uint16_t>(16 * 16 * 4);
-  page.textureBuffer = allocArray<uint8_t>(16 * 16);
+  ipl.iplSrcBuffer32.allocate(16 * 16 * 4);
+  brush.paintLayer.slot.pixels.allocate(16 * 16 * 4);
+  page.textureBuffer.allocate(16 * 16);
   RVL_DeleteImage();
   EXPECT_EQ(RVL_GetLayerCount(), 0);
   EXPECT_EQ(page.mask, nullptr);

@@ -17,8 +17,8 @@ class UndoStoreTest : public EngineTest {
   // A saved step of w x h pixels in record n, counted as the store counts it.
   void fakeRecord(int n, int w, int h, bool withPixels = true) {
     UndoRecord& r = undo.undoRecord[n];
-    r = UndoRecord{withPixels ? allocArray<uint16_t>(size_t(w) * h * 4) : nullptr,
-                   allocArray<uint16_t>(size_t(w) * h), 0, 0, w - 1, h - 1, n};
+    r = UndoRecord{Buffer<uint16_t>(withPixels ? allocArray<uint16_t>(size_t(w) * h * 4) : nullptr),
+                   Buffer<uint16_t>(allocArray<uint16_t>(size_t(w) * h)), 0, 0, w - 1, h - 1, n};
     undo.undoUsedKB += (withPixels ? (w * h * 8) / 1024 : 0) + (w * h * 2) / 1024;
   }
 };
