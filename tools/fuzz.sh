@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a while.
 #   tools/fuzz.sh [seconds per target, default 20] [target name ...]
-# Corpora live in build-fuzz/corpus/<target>, seeded from fuzz/seeds/<target> when present.
+# A token dictionary fuzz/<target>.dict is passed with -dict= when it exists.
+# Corpora live in build-fuzz/corpus/<target>, seeded from fuzz/seeds/<target> when present
+# (read only: libFuzzer adds new inputs to the first folder it is given). Whatever libFuzzer
+# keeps of a failing or slow input (crash-*, leak-*, oom-*, timeout-*, slow-unit-*) goes to
+# build-fuzz/artifacts/<target>/, never into the working folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -16,15 +20,18 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 for t in "${targets[@]}"; do
   corpus=build-fuzz/corpus/$t
-  mkdir -p "$corpus"
+  artifacts=build-fuzz/artifacts/$t
+  mkdir -p "$corpus" "$artifacts"
   seeds=()
   [ -d "fuzz/seeds/$t" ] && seeds=("fuzz/seeds/$t")
+  dict=()
+  [ -f "fuzz/$t.dict" ] && dict=("-dict=fuzz/$t.dict")
   echo "fuzzing $t for ${seconds}s"
   log=build-fuzz/$t.log
   set +e
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1 \
     "build-fuzz/fuzz/$t" -max_total_time="$seconds" -rss_limit_mb=4096 -print_final_stats=1 \
-    -artifact_prefix=build-fuzz/ "$corpus" "${seeds[@]}" >"$log" 2>&1
+    -artifact_prefix="$artifacts/" "${dict[@]}" "$corpus" "${seeds[@]}" >"$log" 2>&1
   status=$?
   set -e
   grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
