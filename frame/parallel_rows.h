@@ -71,6 +71,18 @@ bool parallelRowsSplit(int32_t rowCount, int64_t workPerRow, int64_t minimumWork
 // started are then left out. Nothing happens for rowCount <= 0.
 void parallelRows(int32_t rowCount, int64_t workPerRow, int64_t minimumWork, RowBody body);
 
+// The work below which a whole-page pixel walk stays on the calling thread.
+inline constexpr int64_t kSplitPagePixels = int64_t(1) << 18;
+
+// Calls body(row) for every row 0 .. rowCount - 1 of a walk of columns pixels per row,
+// split between workers from kSplitPagePixels pixels on (rows must be independent).
+template <class Body>
+void eachRowInParallel(int32_t rowCount, int32_t columns, Body&& body) {
+  parallelRows(rowCount, columns, kSplitPagePixels, [&](int32_t first, int32_t end, int32_t) {
+    for (int32_t row = first; row < end; ++row) body(size_t(row));
+  });
+}
+
 namespace testing {
 // Sets the number of row workers (1 runs everything on the calling thread); 0 returns to
 // the machine's number. Not to be called during a walk.

@@ -15,8 +15,6 @@ namespace rvl {
 
 namespace {
 
-inline constexpr int64_t kSplitPixels = 1 << 18;
-
 // One row of the restriction; the texture and the mask are decided once per row (an
 // absent one is neutral at compile time).
 template <bool Texture, bool Mask>
@@ -33,7 +31,7 @@ void restrictRow(uint8_t* p, const uint8_t* texture, const uint16_t* mask, int32
 void restrictByMaskAndTexture(uint8_t* rgba, int64_t rgbaPitch, const uint8_t* texture, const uint16_t* mask,
                               int32_t mapPitch, int32_t columns, int32_t rows) {
   if (!texture && !mask) return;
-  parallelRows(rows, columns, kSplitPixels, [&](int32_t first, int32_t end, int32_t) {
+  parallelRows(rows, columns, kSplitPagePixels, [&](int32_t first, int32_t end, int32_t) {
     for (int32_t row = first; row < end; ++row) {
       uint8_t* p = rgba + int64_t(row) * rgbaPitch;
       const size_t at = size_t(row) * size_t(mapPitch);
@@ -118,7 +116,7 @@ void eachPackedRow(T* buffer, int32_t width, int32_t height, int32_t channels, K
   if (!buffer || width <= 0 || height <= 0) return;
   const int32_t columns = std::min(width, page.pageWidth), rows = std::min(height, page.pageHeight);
   if (columns <= 0 || rows <= 0) return;
-  parallelRows(rows, columns, kSplitPixels, [&](int32_t first, int32_t end, int32_t) {
+  parallelRows(rows, columns, kSplitPagePixels, [&](int32_t first, int32_t end, int32_t) {
     for (int32_t row = first; row < end; ++row)
       kernel(buffer + size_t(row) * size_t(width) * size_t(channels), size_t(columns));
   });

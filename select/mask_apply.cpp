@@ -10,22 +10,9 @@
 
 namespace rvl {
 
-namespace {
-
-inline constexpr int64_t kSplitPixels = 1 << 18;
-
-template <class Body>
-void eachRow(int32_t rows, int32_t columns, Body&& body) {
-  parallelRows(rows, columns, kSplitPixels, [&](int32_t first, int32_t end, int32_t) {
-    for (int32_t row = first; row < end; ++row) body(size_t(row));
-  });
-}
-
-}  // namespace
-
 void applyMaskToAlpha(uint8_t* rgba, int64_t rgbaPitch, const uint16_t* mask, int32_t maskPitch, int32_t columns,
                       int32_t rows) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     uint8_t* p = rgba + int64_t(row) * rgbaPitch;
     const uint16_t* m = mask + row * size_t(maskPitch);
     for (int32_t i = 0; i < columns; ++i, p += 4) {
@@ -37,7 +24,7 @@ void applyMaskToAlpha(uint8_t* rgba, int64_t rgbaPitch, const uint16_t* mask, in
 }
 
 void rgbaAlphaToRgb(uint8_t* rgb, const uint8_t* rgba, int32_t columns, int32_t rows, int32_t rowPixels) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     uint8_t* d = rgb + row * size_t(rowPixels) * 3;
     const uint8_t* s = rgba + row * size_t(rowPixels) * 4;
     for (int32_t i = 0; i < columns; ++i, d += 3, s += 4) d[0] = d[1] = d[2] = s[3];
@@ -45,7 +32,7 @@ void rgbaAlphaToRgb(uint8_t* rgb, const uint8_t* rgba, int32_t columns, int32_t 
 }
 
 void rgbToRgbaAlpha(uint8_t* rgba, const uint8_t* rgb, int32_t columns, int32_t rows, int32_t rowPixels) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     uint8_t* d = rgba + row * size_t(rowPixels) * 4;
     const uint8_t* s = rgb + row * size_t(rowPixels) * 3;
     for (int32_t i = 0; i < columns; ++i, d += 4, s += 3) d[3] = uint8_t((uint32_t(s[0]) + s[1] + s[2]) / 3);
@@ -53,7 +40,7 @@ void rgbToRgbaAlpha(uint8_t* rgba, const uint8_t* rgb, int32_t columns, int32_t 
 }
 
 void rgbToRgba(uint8_t* rgba, const uint8_t* rgb, int32_t columns, int32_t rows, int32_t rowPixels) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     uint8_t* d = rgba + row * size_t(rowPixels) * 4;
     const uint8_t* s = rgb + row * size_t(rowPixels) * 3;
     for (int32_t i = 0; i < columns; ++i, d += 4, s += 3) {
@@ -65,7 +52,7 @@ void rgbToRgba(uint8_t* rgba, const uint8_t* rgb, int32_t columns, int32_t rows,
 }
 
 void rgbaToRgb(uint8_t* rgb, const uint8_t* rgba, int32_t columns, int32_t rows, int32_t rowPixels) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     uint8_t* d = rgb + row * size_t(rowPixels) * 3;
     const uint8_t* s = rgba + row * size_t(rowPixels) * 4;
     for (int32_t i = 0; i < columns; ++i, d += 3, s += 4) {

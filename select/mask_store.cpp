@@ -13,21 +13,6 @@
 
 namespace rvl {
 
-namespace {
-
-// Whole-page walks split their rows between threads from this many pixels on.
-inline constexpr int64_t kSplitPixels = 1 << 18;
-
-// Calls body(row) for rows 0 .. rows - 1, split between threads when large.
-template <class Body>
-void eachRow(int32_t rows, int32_t columns, Body&& body) {
-  parallelRows(rows, columns, kSplitPixels, [&](int32_t first, int32_t end, int32_t) {
-    for (int32_t row = first; row < end; ++row) body(size_t(row));
-  });
-}
-
-}  // namespace
-
 void fillMask(uint16_t* mask, size_t count, uint16_t value) { std::fill(mask, mask + count, value); }
 
 void invertMask(uint16_t* mask, size_t count) {
@@ -36,7 +21,7 @@ void invertMask(uint16_t* mask, size_t count) {
 
 void saveMaskRGB24(const uint16_t* mask, int32_t maskPitch, int32_t columns, int32_t rows, uint8_t* rgb,
                    int64_t rgbPitch) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     const uint16_t* m = mask + row * size_t(maskPitch);
     uint8_t* d = rgb + int64_t(row) * rgbPitch;
     for (int32_t i = 0; i < columns; ++i, d += 3) d[0] = d[1] = d[2] = uint8_t(255 - (m[i] >> 8));
@@ -45,7 +30,7 @@ void saveMaskRGB24(const uint16_t* mask, int32_t maskPitch, int32_t columns, int
 
 void loadMaskRGB24(const uint8_t* rgb, int64_t rgbPitch, int32_t columns, int32_t rows, uint16_t* mask,
                    int32_t maskPitch) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     const uint8_t* s = rgb + int64_t(row) * rgbPitch;
     uint16_t* m = mask + row * size_t(maskPitch);
     for (int32_t i = 0; i < columns; ++i, s += 3)
@@ -55,7 +40,7 @@ void loadMaskRGB24(const uint8_t* rgb, int64_t rgbPitch, int32_t columns, int32_
 
 void imageFromMask(const uint16_t* mask, int32_t maskPitch, int32_t columns, int32_t rows, uint16_t* pixels,
                    int32_t pixelPitch) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     const uint16_t* m = mask + row * size_t(maskPitch);
     uint16_t* d = pixels + row * size_t(pixelPitch);
     for (int32_t i = 0; i < columns; ++i, d += 4) {
@@ -68,7 +53,7 @@ void imageFromMask(const uint16_t* mask, int32_t maskPitch, int32_t columns, int
 
 void alphaFromMask(const uint16_t* mask, int32_t maskPitch, int32_t columns, int32_t rows, uint16_t* pixels,
                    int32_t pixelPitch) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     const uint16_t* m = mask + row * size_t(maskPitch);
     uint16_t* d = pixels + row * size_t(pixelPitch);
     for (int32_t i = 0; i < columns; ++i) d[size_t(i) * 4 + 3] = m[i];
@@ -77,7 +62,7 @@ void alphaFromMask(const uint16_t* mask, int32_t maskPitch, int32_t columns, int
 
 void maskFromAlpha(const uint16_t* pixels, int32_t pixelPitch, int32_t columns, int32_t rows, uint16_t* mask,
                    int32_t maskPitch) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     const uint16_t* s = pixels + row * size_t(pixelPitch);
     uint16_t* m = mask + row * size_t(maskPitch);
     for (int32_t i = 0; i < columns; ++i) m[i] = s[size_t(i) * 4 + 3];
@@ -86,7 +71,7 @@ void maskFromAlpha(const uint16_t* pixels, int32_t pixelPitch, int32_t columns, 
 
 void maskFromImage(const uint16_t* pixels, int32_t pixelPitch, int32_t columns, int32_t rows, uint16_t* mask,
                    int32_t maskPitch) {
-  eachRow(rows, columns, [&](size_t row) {
+  eachRowInParallel(rows, columns, [&](size_t row) {
     const uint16_t* s = pixels + row * size_t(pixelPitch);
     uint16_t* m = mask + row * size_t(maskPitch);
     for (int32_t i = 0; i < columns; ++i, s += 4) m[i] = uint16_t(maskGrey(s[0], s[1], s[2]));

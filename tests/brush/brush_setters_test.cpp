@@ -8,36 +8,18 @@
 
 #include "brush/brush.h"
 #include "support/data_path.h"
-#include "support/layer_fixture.h"
+#include "support/brush_fixture.h"
 
 namespace rvl::test {
 namespace {
 
-class BrushSetters : public LayerFixture {
+class BrushSetters : public BrushFixture {
  protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    RVL_SetRandomSeed(7);
-    RVL_CreateImage(nullptr, W, H, 64, 0);
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(RVL_CreateLayer(i, W, H), 1);
-    RVL_SetLayerOptions(2, 1, 0, 100, "Normal");
-    RVL_SetLayer(2);
-    hardTool(9);
-  }
-  // A hard round tip: no grit, no blend buffer, full opacity and density. The tool seeds
-  // the generator with the random seed (7) and draws nothing itself.
-  static void hardTool(int size, int softness = 0, int blendStrength = 0) {
-    RVL_SetSize(size);
-    RVL_SetTool(1.0f, 0, 0, 0, softness, 0, 10, blendStrength, 0, 0, 0, 0, 0, "", "", 0);
-    RVL_SetAlpha(100);
-    RVL_SetDensity(256);
-  }
   // The centre pixel of a 9-pixel dab at (20, 20) is tip pixel (4, 4).
   static void setBlendPixel(int row, int col, Pixel64 v) {
     uint16_t* p = page.blendBuffer + (size_t(row) * 64 + col) * 4;
     for (int c = 0; c < 4; ++c) p[c] = v[c];
   }
-  static constexpr int W = 48, H = 40;
 };
 
 TEST_F(BrushSetters, AlphaLockKeepsTheDestinationAlpha) {

@@ -5,35 +5,18 @@
 #include <vector>
 
 #include "brush/brush.h"
-#include "support/layer_fixture.h"
+#include "support/brush_fixture.h"
 #include "undo/undo.h"
 
 namespace rvl::test {
 namespace {
 
-class DabTest : public LayerFixture {
+class DabTest : public BrushFixture {
  protected:
-  void SetUp() override {
-    EngineTest::SetUp();
-    RVL_SetRandomSeed(7);
-    RVL_CreateImage(nullptr, W, H, 64, 0);
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(RVL_CreateLayer(i, W, H), 1);
-    RVL_SetLayerOptions(2, 1, 0, 100, "Normal");
-    RVL_SetLayer(2);
-    hardTool(9);
-  }
-  // A hard round tip of the given size: no grit, no blend buffer, full opacity.
-  static void hardTool(int size, int softness = 0) {
-    RVL_SetSize(size);
-    RVL_SetTool(1.0f, 0, 0, 0, softness, 0, 10, 0, 0, 0, 0, 0, 0, "", "", 0);
-    RVL_SetAlpha(100);
-    RVL_SetDensity(256);
-  }
   static uint32_t crcOf(int index) {
     const LayerSlot& s = page.layerTable[index];
     return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(s.pixels.get()), uInt(size_t(s.width) * s.height * 8)));
   }
-  static constexpr int W = 48, H = 40;
 };
 
 TEST_F(DabTest, BlackOnTheWhiteBackgroundKeepsItsAlpha) {
