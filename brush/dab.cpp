@@ -87,6 +87,12 @@ void changeGritPattern() {
 // The grit pattern the dab reads, or null when grit is off or no pattern can be read.
 const uint8_t* gritPattern() {
   if (brush.gritSize == 0) return nullptr;
+  // A position that does not fit the present buffers (they were made for another brush
+  // buffer size) is chosen anew, like one never chosen.
+  const int64_t b = page.brushBufferSize;
+  if (brush.currentGrit.buffer >= kGritBuffers || brush.currentGrit.offset < 0 ||
+      brush.currentGrit.offset > 24 * b + 24)
+    brush.currentGrit.buffer = -1;
   if (brush.currentGrit.buffer < 0) {
     // No pattern chosen yet (a tool whose length has not run out): choose one now.
     brush.drawingLengthLeft = 0;

@@ -23,6 +23,9 @@ void textureLayerOptionsSet(int32_t index) {
 void releaseBrushPageBuffers() {
   releasePaintLayer();
   releaseShapeSource();
+  // The grit position points into the grit buffers, which go with the page: the next
+  // grit dab chooses a pattern in the new ones.
+  brush.currentGrit = GritPosition{-1, 0};
 }
 
 }  // namespace rvl

@@ -26,7 +26,7 @@ void fillRows(void* destination, int64_t pitch, size_t columns, size_t rows, std
   }
 }
 
-void fill32(uint8_t* destination, int32_t pitch, int32_t width, int32_t height, int32_t r, int32_t g,
+void fill32(uint8_t* destination, int64_t pitch, int32_t width, int32_t height, int32_t r, int32_t g,
             int32_t b, int32_t a) {
   if (!destination || width <= 0 || height <= 0) return;
   fillRows<uint8_t>(destination, pitch, size_t(width), size_t(height),
@@ -65,7 +65,7 @@ extern "C" void RVL_ClearRGBA32(uint8_t* destination, int32_t pitch, int32_t red
 extern "C" void RVL_ClearRGBA32Buf(uint8_t* destination, int32_t width, int32_t height, int32_t red,
                                    int32_t green, int32_t blue, int32_t alpha) noexcept {
   rvl::guarded(nullptr, [&] {
-    fill32(destination, width * 4, width, height, red, green, blue, alpha);
+    fill32(destination, int64_t(width) * 4, width, height, red, green, blue, alpha);
   });
 }
 

@@ -339,3 +339,28 @@ TEST_F(DabTest, GoldenStrokes) {
 
 }  // namespace
 }  // namespace rvl::test
+
+namespace rvl::test {
+namespace {
+
+// The grit position belongs to the grit buffers of the page it was chosen on: a page made
+// again with smaller brush buffers must not leave the next dab reading past its new ones.
+TEST_F(DabTest, GritPositionDoesNotOutliveTheBrushBuffers) {
+  RVL_CreateImage(nullptr, W, H, 54, 0);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(RVL_CreateLayer(i, W, H), 1);
+  RVL_SetLayer(2);
+  RVL_SetSize(3);
+  RVL_SetTool(1.0f, 20, 128, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, "", "", 0);
+  for (int i = 0; i < 8; ++i) RVL_DrawDabGrit(10 + i, 10, 65280, 0, 0);
+  ASSERT_GE(brush.currentGrit.buffer, 0);
+  RVL_CreateImage(nullptr, W, H, 3, 0);
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(RVL_CreateLayer(i, W, H), 1);
+  RVL_SetLayer(2);
+  EXPECT_EQ(brush.currentGrit.buffer, -1);
+  RVL_DrawDabGrit(10, 10, 65280, 0, 0);
+  ASSERT_GE(brush.currentGrit.buffer, 0);
+  EXPECT_LE(brush.currentGrit.offset, 24 * 3 + 24);
+}
+
+}  // namespace
+}  // namespace rvl::test

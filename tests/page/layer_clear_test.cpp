@@ -28,6 +28,10 @@ TEST_F(ClearTest, HostBuffersAreFilled) {
   EXPECT_EQ(packed[24], 0xEE);
   RVL_ClearRGBA32Buf(nullptr, 3, 2, 1, 2, 3, 4);
   RVL_ClearRGBA64(nullptr, W * 8, 1, 2, 3, 4);
+  // A width whose row bytes do not fit 32 bits with no rows writes nothing (and its row
+  // pitch is computed without overflowing).
+  RVL_ClearRGBA32Buf(packed.data(), INT32_MAX, 0, 9, 9, 9, 9);
+  EXPECT_EQ(packed[0], 1);
 }
 
 TEST_F(ClearTest, MaskedClearBlendsColourAndMakesAlphaOpaque) {
