@@ -120,6 +120,16 @@ inline double labFInverse(double t) {
   return (t - kLabOffset) * kInvLabKappa;
 }
 
+// The largest and the smallest of three channel values.
+inline void largestAndSmallest(double rp, double gp, double bp, double* max, double* min) {
+  *max = rp;
+  *min = rp;
+  if (gp > *max) *max = gp;
+  if (bp > *max) *max = bp;
+  if (gp < *min) *min = gp;
+  if (bp < *min) *min = bp;
+}
+
 }  // namespace colour
 
 // RGB bytes to HSV. A grey (r = g = b, black included) has no hue: H = -1, S = 0, and
@@ -128,11 +138,8 @@ inline double labFInverse(double t) {
 inline void rgbToHsv(int r, int g, int b, double* H, double* S, double* V) {
   using namespace colour;
   const double rp = r * kInv255, gp = g * kInv255, bp = b * kInv255;
-  double max = rp, min = rp;
-  if (gp > max) max = gp;
-  if (bp > max) max = bp;
-  if (gp < min) min = gp;
-  if (bp < min) min = bp;
+  double max, min;
+  largestAndSmallest(rp, gp, bp, &max, &min);
   *V = max;
   const double delta = max - min;
   if (delta == 0) {
@@ -195,11 +202,8 @@ inline void hsvToRgb(double H, double S, double V, uint8_t* r, uint8_t* g, uint8
 inline void rgbToHsl(int r, int g, int b, double* H, double* S, double* L) {
   using namespace colour;
   const double rp = r * kInv255, gp = g * kInv255, bp = b * kInv255;
-  double max = rp, min = rp;
-  if (gp > max) max = gp;
-  if (bp > max) max = bp;
-  if (gp < min) min = gp;
-  if (bp < min) min = bp;
+  double max, min;
+  largestAndSmallest(rp, gp, bp, &max, &min);
   const double l = (max + min) * 0.5;
   *L = l;
   const double delta = max - min;

@@ -80,6 +80,15 @@ Packed packedOnPage(int32_t width, int32_t height) noexcept {
   return {std::min(width, page.pageWidth), std::min(height, page.pageHeight), width};
 }
 
+// A packing of a width x height host picture into another, cut to the page; nothing for
+// a null buffer or an empty picture.
+template <class Kernel>
+void packOnPage(uint8_t* destination, int32_t width, int32_t height, const uint8_t* source, Kernel kernel) {
+  const Packed p = packedOnPage(width, height);
+  if (!destination || !source || p.empty()) return;
+  kernel(destination, source, p.columns, p.rows, p.rowPixels);
+}
+
 }  // namespace
 
 extern "C" void RVL_ApplyMaskToAlphaRect_RGBA32(uint8_t* buffer, int32_t pitch, int32_t x0, int32_t y0, int32_t x1,
@@ -106,32 +115,24 @@ extern "C" void RVL_ApplyMaskToAlpha_RGBA32(uint8_t* buffer) noexcept {
 
 extern "C" void RVL_RGBAlphaToRGB(uint8_t* destination, int32_t width, int32_t height, const uint8_t* source) noexcept {
   rvl::guarded(nullptr, [&] {
-    const Packed p = packedOnPage(width, height);
-    if (!destination || !source || p.empty()) return;
-    rgbaAlphaToRgb(destination, source, p.columns, p.rows, p.rowPixels);
+    packOnPage(destination, width, height, source, rgbaAlphaToRgb);
   });
 }
 
 extern "C" void RVL_RGBToRGBAlpha(uint8_t* destination, int32_t width, int32_t height, const uint8_t* source) noexcept {
   rvl::guarded(nullptr, [&] {
-    const Packed p = packedOnPage(width, height);
-    if (!destination || !source || p.empty()) return;
-    rgbToRgbaAlpha(destination, source, p.columns, p.rows, p.rowPixels);
+    packOnPage(destination, width, height, source, rgbToRgbaAlpha);
   });
 }
 
 extern "C" void RVL_RGBToRGBA(uint8_t* destination, int32_t width, int32_t height, const uint8_t* source) noexcept {
   rvl::guarded(nullptr, [&] {
-    const Packed p = packedOnPage(width, height);
-    if (!destination || !source || p.empty()) return;
-    rgbToRgba(destination, source, p.columns, p.rows, p.rowPixels);
+    packOnPage(destination, width, height, source, rgbToRgba);
   });
 }
 
 extern "C" void RVL_RGBAToRGB(uint8_t* destination, int32_t width, int32_t height, const uint8_t* source) noexcept {
   rvl::guarded(nullptr, [&] {
-    const Packed p = packedOnPage(width, height);
-    if (!destination || !source || p.empty()) return;
-    rgbaToRgb(destination, source, p.columns, p.rows, p.rowPixels);
+    packOnPage(destination, width, height, source, rgbaToRgb);
   });
 }
